@@ -13,7 +13,8 @@ struct CaseLess {
         for (std::size_t i = 0; i < n; ++i) {
             auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
             const char x = fold(a[i]), y = fold(b[i]);
-            if (x != y) return x < y;
+            if (x != y)
+                return x < y;
         }
         return a.size() < b.size();
     }
@@ -34,11 +35,14 @@ std::optional<ServerFactory> find(std::string_view progId) {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
     auto it = r.servers.find(progId);
-    if (it == r.servers.end()) return std::nullopt;
+    if (it == r.servers.end())
+        return std::nullopt;
     return it->second;
 }
 
-std::string progIdSuffix(std::string_view progId) { return ", ProgID: \"" + std::string(progId) + "\""; }
+std::string progIdSuffix(std::string_view progId) {
+    return ", ProgID: \"" + std::string(progId) + "\"";
+}
 
 }  // namespace
 
@@ -52,19 +56,22 @@ void UnregisterServer(std::string_view progId) {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
     auto it = r.servers.find(progId);
-    if (it != r.servers.end()) r.servers.erase(it);
+    if (it != r.servers.end())
+        r.servers.erase(it);
 }
 
 ObjectPtr CreateAutomationObject(std::string_view progId) {
     auto factory = find(progId);
-    if (!factory) throw AutomationError("Class not registered" + progIdSuffix(progId));
+    if (!factory)
+        throw AutomationError("Class not registered" + progIdSuffix(progId));
     ObjectPtr object;
     try {
         object = (*factory)();
     } catch (const std::exception& e) {
         throw AutomationError(e.what() + progIdSuffix(progId));
     }
-    if (!object) throw AutomationError("Server execution failed" + progIdSuffix(progId));
+    if (!object)
+        throw AutomationError("Server execution failed" + progIdSuffix(progId));
     return object;
 }
 

@@ -29,13 +29,13 @@ void RegisterBuiltinServers();
 // Puts a server in place for the lifetime of the object and restores what was
 // registered before (for tests).
 class ScopedServer {
-public:
+  public:
     ScopedServer(std::string progId, ServerFactory factory);
     ~ScopedServer();
     ScopedServer(const ScopedServer&) = delete;
     ScopedServer& operator=(const ScopedServer&) = delete;
 
-private:
+  private:
     std::string m_progId;
     std::optional<ServerFactory> m_previous;
 };

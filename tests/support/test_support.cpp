@@ -42,7 +42,8 @@ std::filesystem::path TempDir::write(const std::string& relative, const std::str
     std::filesystem::create_directories(target.parent_path());
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     out << content;
-    if (!out) throw std::runtime_error("cannot write " + target.string());
+    if (!out)
+        throw std::runtime_error("cannot write " + target.string());
     return target;
 }
 
@@ -54,7 +55,8 @@ std::filesystem::path corpusDir() {
 
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();

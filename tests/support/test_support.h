@@ -8,7 +8,7 @@ namespace vantile::test {
 
 // A fresh folder below the system's temporary folder, removed with its content at the end.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ public:
     // Writes a file below the folder (creating sub-folders) and returns its path.
     std::filesystem::path write(const std::string& relative, const std::string& content) const;
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

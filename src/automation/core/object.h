@@ -13,12 +13,12 @@ namespace vantile::automation {
 // The error every automation call raises; its message is what the user sees
 // in the task's result.
 class AutomationError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class Object : public std::enable_shared_from_this<Object> {
-public:
+  public:
     virtual ~Object() = default;
 
     // Property read; args hold the index of an indexed property (Item[k], Cells[i, j]).
@@ -28,7 +28,7 @@ public:
     // Method call.
     virtual Variant call(std::string_view member, Args args);
 
-protected:
+  protected:
     // The error raised for a member that the object does not know.
     [[noreturn]] static void unknownMember(std::string_view member);
 };

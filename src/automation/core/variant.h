@@ -27,7 +27,7 @@ struct NullValue {
 };
 
 class Variant {
-public:
+  public:
     enum class Kind { Empty, Null, Missing, Bool, Int, Double, String, Object };
 
     Variant() = default;
@@ -68,7 +68,7 @@ public:
 
     bool operator==(const Variant& other) const;
 
-private:
+  private:
     std::variant<std::monostate, NullValue, MissingArg, bool, std::int64_t, double, std::string, ObjectPtr>
         m_value;
 };

@@ -14,7 +14,7 @@ namespace vantile::office::word {
 // A document that cannot be read; the message is shown to the user as the
 // task's result, so it says what is wrong in plain words.
 class DocumentError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
