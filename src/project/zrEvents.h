@@ -18,7 +18,6 @@ using TzrEvent = std::function<void()>;
 
 // The "class reference" of the converters of a run: a virtual constructor that
 // creates the head of a chain with (batch, worker count, per-task handler).
-using TzrConvertorClass =
-    std::function<std::shared_ptr<TzrConvertor>(TzrBatch*, int, const TzrNodeEvent&)>;
+using TzrConvertorClass = std::function<std::shared_ptr<TzrConvertor>(TzrBatch*, int, const TzrNodeEvent&)>;
 
 }  // namespace vantile

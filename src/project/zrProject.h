@@ -93,7 +93,9 @@ class TzrProject {
     std::string DefaultProjectFile() const;  // the program path with FProjectExt
 
     // --- control binding (main thread) ------------------------------------------
-    void RegisterControl(TzrBoundControl* Control);  // not owned
+    // Controls are not owned: a control must be unregistered before it is destroyed.
+    void RegisterControl(TzrBoundControl* Control);
+    void UnregisterControl(TzrBoundControl* Control);
     void OptionsToControls();
     void ControlsToOptions();
     void ReleaseControls();
