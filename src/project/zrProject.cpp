@@ -92,6 +92,8 @@ bool TryReadFloat(const std::string& s, double& result) {
 
 }  // namespace
 
+TzrProject* Project = nullptr;
+
 TzrProject::TzrProject(std::string ExeName) : FExeName(std::move(ExeName)) {
     const std::string recent = RecentListFile();
     if (platform::FileExists(recent)) {

@@ -141,4 +141,7 @@ class TzrProject {
     bool FRecentWritable = true;
 };
 
+// The process-wide project; set by start-up (tests set their own).
+extern TzrProject* Project;
+
 }  // namespace vantile
