@@ -1,0 +1,20 @@
+#pragma once
+// UTF-8 <-> UTF-16 for the texts the workbook stores (the format counts
+// characters in UTF-16 units).
+
+#include <string>
+#include <string_view>
+
+namespace vantile::office::excel {
+
+// Invalid UTF-8 sequences become U+FFFD, one per offending byte.
+std::u16string Utf8ToUtf16(std::string_view text);
+// Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// Upper-cases a UTF-16 unit for name comparisons without regard to case
+// (ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic letters).
+char16_t FoldCase(char16_t c);
+bool SameTextIgnoringCase(std::u16string_view a, std::u16string_view b);
+
+}  // namespace vantile::office::excel

@@ -1,0 +1,44 @@
+#include "office/excel/workbook_writer.h"
+
+#include "office/container/cfb_writer.h"
+#include "office/excel/globals_writer.h"
+#include "office/excel/sheet_writer.h"
+#include "office/excel/sst_writer.h"
+
+namespace vantile::office::excel {
+
+std::vector<std::uint8_t> WriteWorkbookStream(const Workbook& book) {
+    SharedStrings strings;
+    std::vector<std::vector<std::uint32_t>> stringIndexes(book.sheetCount());
+    std::size_t cellCount = 0;
+    for (std::size_t s = 0; s < book.sheetCount(); ++s) {
+        for (const Cell& c : book.sheet(s).cells()) {
+            if (c.value.kind == CellValue::Kind::Text)
+                stringIndexes[s].push_back(strings.add(c.value.text));
+        }
+        cellCount += book.sheet(s).cells().size();
+    }
+
+    RecordStream out;
+    out.reserve(4096 + 16 * cellCount);
+    const std::vector<std::size_t> offsetFields = WriteGlobals(out, book, strings);
+    const std::size_t active = book.activeSheet();
+    for (std::size_t s = 0; s < book.sheetCount(); ++s) {
+        out.patch32(offsetFields[s], static_cast<std::uint32_t>(out.size()));
+        WriteSheet(out, book.sheet(s), book.isSelected(s), s == active, stringIndexes[s]);
+    }
+    return out.take();
+}
+
+std::vector<std::uint8_t> WriteWorkbookFile(const Workbook& book) {
+    std::vector<std::uint8_t> stream = WriteWorkbookStream(book);
+    // Like the application's own files, the stream never goes to the mini
+    // stream: readers locate sheets by offset and ignore the padding.
+    constexpr std::size_t kMinimumStream = 4096;
+    if (stream.size() < kMinimumStream)
+        stream.resize(kMinimumStream, 0);
+    const container::CompoundFileStream workbook{u"Workbook", stream};
+    return container::WriteCompoundFile(std::span(&workbook, 1));
+}
+
+}  // namespace vantile::office::excel
