@@ -1,6 +1,6 @@
-#include <cstdio>
+#include "shell/zrStartup.h"
 
-int main() {
-    std::fputs("vantile: this build has no window yet\n", stderr);
-    return 2;
+int main(int argc, char** argv) {
+    // The window run is passed here once the window layer provides it.
+    return vantile::RunProgram(vantile::TzrApp::FromArguments(argc, argv), vantile::TzrWindowRun());
 }
