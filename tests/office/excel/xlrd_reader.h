@@ -11,7 +11,7 @@
 
 #include <sys/wait.h>
 
-namespace vantile::office::excel::test {
+namespace vantile::office::excel::readback {
 
 struct ReadCell {
     std::string type;  // "text" or "number"
@@ -114,11 +114,11 @@ inline ReadBook ReadWithXlrd(const std::filesystem::path& file) {
     return book;
 }
 
-}  // namespace vantile::office::excel::test
+}  // namespace vantile::office::excel::readback
 
 // Reads the file with xlrd into `book`; skips the test when xlrd cannot run.
-#define READ_WITH_XLRD(book, file)                                        \
-    const auto book = ::vantile::office::excel::test::ReadWithXlrd(file); \
-    if (!book.skipped.empty())                                            \
-        GTEST_SKIP() << book.skipped;                                     \
+#define READ_WITH_XLRD(book, file)                                            \
+    const auto book = ::vantile::office::excel::readback::ReadWithXlrd(file); \
+    if (!book.skipped.empty())                                                \
+        GTEST_SKIP() << book.skipped;                                         \
     ASSERT_EQ(book.error, "")

@@ -31,7 +31,7 @@ def check_log(log):
 
 def dump_xls(path):
     log = io.StringIO()
-    book = xlrd.open_workbook(path, formatting_info=True, logfile=log)
+    book = xlrd.open_workbook(path, formatting_info=True, ragged_rows=True, logfile=log)
     out = ["sheets %d" % book.nsheets]
     for i in range(book.nsheets):
         sh = book.sheet_by_index(i)
