@@ -1,0 +1,81 @@
+#pragma once
+// A guarded streaming XML parser (expat) for the parts of an OOXML package:
+// namespace-aware, fed in chunks, with no DTDs or entity declarations, a
+// nesting limit and a bound on how much input one token may buffer.
+
+#include <cstdint>
+#include <exception>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct XML_ParserStruct;
+
+namespace vantile::office::word::docx {
+
+// One attribute list as expat hands it over: name, value, name, value, ..., null.
+class XmlAttributes {
+  public:
+    explicit XmlAttributes(const char** atts) : m_atts(atts) {}
+    // The value of the attribute with that namespace and local name; an
+    // unqualified attribute also matches, as some producers leave the prefix out.
+    const char* find(std::string_view ns, std::string_view local) const;
+    const char* find(std::string_view local) const { return find({}, local); }
+
+  private:
+    const char** m_atts;
+};
+
+class XmlHandler {
+  public:
+    virtual ~XmlHandler() = default;
+    virtual void startElement(std::string_view ns, std::string_view local, const XmlAttributes& atts) = 0;
+    virtual void endElement(std::string_view ns, std::string_view local) = 0;
+    virtual void characters(std::string_view text) = 0;
+};
+
+class XmlParser {
+  public:
+    // partName is used in error messages only.
+    XmlParser(XmlHandler& handler, std::string partName);
+    ~XmlParser();
+    XmlParser(const XmlParser&) = delete;
+    XmlParser& operator=(const XmlParser&) = delete;
+
+    // Raise DocumentError for malformed XML, and pass on what the handler raises.
+    void feed(std::span<const std::uint8_t> chunk);
+    void finish();
+
+    // The namespace bound to a prefix at the current position ("" when unbound).
+    std::string_view namespaceOf(std::string_view prefix) const;
+
+    static constexpr std::size_t kMaxDepth = 256;
+    static constexpr std::uint64_t kMaxTokenBytes = 8u << 20;
+
+  private:
+    static void onStart(void* self, const char* name, const char** atts);
+    static void onEnd(void* self, const char* name);
+    static void onText(void* self, const char* text, int length);
+    static void onNamespaceStart(void* self, const char* prefix, const char* uri);
+    static void onNamespaceEnd(void* self, const char* prefix);
+    static void onDoctype(void* self, const char*, const char*, const char*, int);
+    static void onEntity(void* self, const char*, int, const char*, int, const char*, const char*,
+                         const char*, const char*);
+
+    void parse(const char* data, std::size_t size, bool last);
+    void fail(std::exception_ptr error);
+    void noteEvent();
+
+    XML_ParserStruct* m_parser;
+    XmlHandler& m_handler;
+    std::string m_partName;
+    std::exception_ptr m_error;
+    std::vector<std::pair<std::string, std::string>> m_namespaces;
+    std::size_t m_depth = 0;
+    std::uint64_t m_fed = 0;
+    std::uint64_t m_lastEvent = 0;
+};
+
+}  // namespace vantile::office::word::docx
