@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "office/container/cfb_constants.h"
+#include "office/container/cfb_reader.h"
 #include "support/test_support.h"
 
 namespace vantile::office::container {
@@ -93,7 +94,16 @@ Written writeStreams(const std::vector<std::pair<std::string, std::size_t>>& spe
     return w;
 }
 
+// The project's own reader must agree with the writer too.
+void expectProjectReaderReads(const Written& w) {
+    const CompoundFileReader reader(w.file);
+    for (std::size_t i = 0; i < w.names.size(); ++i) {
+        EXPECT_EQ(reader.readStream(w.names[i]), w.data[i]) << w.names[i];
+    }
+}
+
 void expectXlrdReads(const Written& w) {
+    expectProjectReaderReads(w);
     std::string expected;
     for (std::size_t i = 0; i < w.names.size(); ++i)
         expected += streamLine(w.names[i], w.data[i]) + "\n";
