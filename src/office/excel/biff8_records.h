@@ -65,6 +65,8 @@ inline constexpr std::uint16_t kLabelSst = 0x00FD;
 inline constexpr std::uint16_t kNumber = 0x0203;
 inline constexpr std::uint16_t kRk = 0x027E;
 inline constexpr std::uint16_t kWindow2 = 0x023E;
+inline constexpr std::uint16_t kIndex = 0x020B;
+inline constexpr std::uint16_t kDbCell = 0x00D7;
 
 // A record's data is at most this long; longer data continues in CONTINUE records.
 inline constexpr std::size_t kMaxRecordData = 8224;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <vector>
 
 #include "office/excel/biff8_records.h"
 #include "office/excel/globals_writer.h"
@@ -17,7 +18,8 @@ std::uint16_t lineCount(const std::u16string& text) {
     return static_cast<std::uint16_t>(std::min<std::ptrdiff_t>(breaks + 1, 0xFFFF));
 }
 
-void writeSettings(RecordStream& out) {
+// Returns the stream position of the DEFCOLWIDTH record.
+std::size_t writeSettings(RecordStream& out) {
     out.record16(biff8::kCalcMode, 1);  // automatic
     out.record16(biff8::kCalcCount, 100);
     out.record16(biff8::kRefMode, 1);  // A1
@@ -52,7 +54,9 @@ void writeSettings(RecordStream& out) {
     out.f64(0.5);
     out.u16(1);  // copies
     out.end();
+    const std::size_t defColWidth = out.size();
     out.record16(biff8::kDefColWidth, 8);
+    return defColWidth;
 }
 
 }  // namespace
@@ -173,8 +177,25 @@ void WriteWindow2(RecordStream& out, bool selected, bool active) {
 
 void WriteSheet(RecordStream& out, const Worksheet& sheet, bool selected, bool active,
                 std::span<const std::uint32_t> stringIndexes) {
+    const auto& cells = sheet.cells();
+    std::size_t blocks = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i == 0 || cells[i].row / kRowBlock != cells[i - 1].row / kRowBlock)
+            ++blocks;
+    }
+
     WriteBof(out, biff8::kBofWorksheet);
-    writeSettings(out);
+    // INDEX: the rows in use and where each block's DBCELL is, filled in as they are written.
+    out.begin(biff8::kIndex);
+    out.u32(0);
+    out.u32(cells.empty() ? 0 : cells.front().row);
+    out.u32(cells.empty() ? 0 : cells.back().row + 1);
+    const std::size_t defColWidthField = out.size();
+    out.u32(0);
+    const std::size_t dbCellFields = out.size();
+    out.zeros(4 * blocks);
+    out.end();
+    out.patch32(defColWidthField, static_cast<std::uint32_t>(writeSettings(out)));
 
     const auto& widths = sheet.columnWidths();
     for (auto it = widths.begin(); it != widths.end();) {
@@ -188,7 +209,6 @@ void WriteSheet(RecordStream& out, const Worksheet& sheet, bool selected, bool a
         WriteColInfo(out, first, last, units);
     }
 
-    const auto& cells = sheet.cells();
     if (cells.empty()) {
         WriteDimensions(out, 0, 0, 0, 0);
     } else {
@@ -202,17 +222,22 @@ void WriteSheet(RecordStream& out, const Worksheet& sheet, bool selected, bool a
                         static_cast<std::uint16_t>(lastColumn + 1));
     }
 
-    // Blocks of 32 rows: the ROW records of the block, then its cells.
+    // Blocks of 32 rows: the ROW records of the block, its cells, then a DBCELL
+    // that leads from the block's rows to the first cell of each.
+    constexpr std::size_t kRowRecordSize = 20;
     std::size_t next = 0;
     std::size_t nextText = 0;
+    std::size_t block = 0;
+    std::vector<std::size_t> firstCells;
+    firstCells.reserve(kRowBlock);
     while (next < cells.size()) {
         const std::uint32_t blockEnd = (cells[next].row / kRowBlock + 1) * kRowBlock;
         std::size_t end = next;
         while (end < cells.size() && cells[end].row < blockEnd)
             ++end;
+        const std::size_t firstRow = out.size();
         for (std::size_t i = next; i < end;) {
             const std::uint32_t row = cells[i].row;
-            const std::uint16_t firstColumn = cells[i].column;
             std::uint16_t lines = 1;
             std::size_t j = i;
             for (; j < end && cells[j].row == row; ++j) {
@@ -221,11 +246,14 @@ void WriteSheet(RecordStream& out, const Worksheet& sheet, bool selected, bool a
             }
             const auto height = static_cast<std::uint16_t>(std::min<std::uint32_t>(
                 std::uint32_t{lines} * biff8::kDefaultRowHeightTwips, biff8::kMaxRowHeightTwips));
-            WriteRow(out, row, firstColumn, static_cast<std::uint16_t>(cells[j - 1].column + 1), height);
+            WriteRow(out, row, cells[i].column, static_cast<std::uint16_t>(cells[j - 1].column + 1), height);
             i = j;
         }
+        firstCells.clear();
         for (std::size_t i = next; i < end; ++i) {
             const Cell& c = cells[i];
+            if (i == next || c.row != cells[i - 1].row)
+                firstCells.push_back(out.size());
             if (c.value.kind == CellValue::Kind::Number) {
                 WriteNumberCell(out, c.row, c.column, c.value.number);
             } else {
@@ -234,6 +262,19 @@ void WriteSheet(RecordStream& out, const Worksheet& sheet, bool selected, bool a
                               stringIndexes[nextText++]);
             }
         }
+        const std::size_t dbCell = out.size();
+        out.patch32(dbCellFields + 4 * block++, static_cast<std::uint32_t>(dbCell));
+        out.begin(biff8::kDbCell);
+        out.u32(static_cast<std::uint32_t>(dbCell - firstRow));
+        // The first offset counts from the end of the first ROW record, the
+        // others from the previous row's first cell. A block's cells of 32
+        // rows of 256 columns always lie within 16 bits of each other.
+        std::size_t from = firstRow + kRowRecordSize;
+        for (std::size_t position : firstCells) {
+            out.u16(static_cast<std::uint16_t>(position - from));
+            from = position;
+        }
+        out.end();
         next = end;
     }
 
