@@ -243,10 +243,9 @@ class MainDocumentReader final : public XmlHandler {
                 const Tok parent = parentAt(depth, 1);
                 if (parent == Tok::RPr && parentAt(depth, 2) == Tok::PPr) {
                     m_markDeleted = true;
-                } else if (parent == Tok::TrPr) {
-                    if (topRowProperty(depth))
-                        m_rowDeleted = true;
-                } else if (parent != Tok::RPr) {
+                } else if (parent != Tok::RPr && parent != Tok::TrPr) {
+                    // As a row property it only marks the row as a tracked deletion: the row
+                    // stays, as it does in the word processor until the change is accepted.
                     m_skip = 1;
                     return;
                 }
@@ -513,7 +512,6 @@ class MainDocumentReader final : public XmlHandler {
             // The grid comes before the first row; a later w:tblGrid is no grid.
             m_gridDone = true;
             m_doc.tables.back().rows.emplace_back();
-            m_rowDeleted = false;
             m_rowColumn = 0;
         }
     }
@@ -582,10 +580,6 @@ class MainDocumentReader final : public XmlHandler {
             m_lastParagraphEnd = false;
             return;
         }
-        // A row deleted as a tracked change is no longer part of the table.
-        if (m_rowDeleted)
-            m_doc.tables.back().rows.pop_back();
-        m_rowDeleted = false;
     }
 
     void endTable() {
@@ -630,7 +624,6 @@ class MainDocumentReader final : public XmlHandler {
     std::string* m_text = nullptr;
     bool m_lastParagraphEnd = false;
     bool m_gridDone = false;
-    bool m_rowDeleted = false;
     std::uint32_t m_rowColumn = 0;
     bool m_cellMergesLeft = false;
     std::optional<std::uint32_t> m_cellWidth;

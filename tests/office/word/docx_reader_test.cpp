@@ -209,14 +209,15 @@ TEST(DocxReader, TrackedChangesOfTheTableShape) {
         Row({Cell("<w:p><w:del w:id=\"1\"><w:r><w:delText>x</w:delText></w:r></w:del></w:p>")},
             "<w:del w:id=\"2\"/>") +
         Row({Cell("inserted")}, "<w:ins w:id=\"3\"/>") + "</w:tbl>" +
-        // A table whose every row is deleted is gone.
+        // A table whose rows are all tracked deletions is still there until the deletion is accepted.
         Tbl({Row({Cell("")}, "<w:del w:id=\"4\"/>")}));
-    ASSERT_EQ(doc.tables.size(), 1u);
+    ASSERT_EQ(doc.tables.size(), 2u);
     const Table& table = doc.tables[0];
     ASSERT_EQ(table.gridTwips.size(), 1u);
     EXPECT_EQ(table.gridTwips[0], 100u);
-    ASSERT_EQ(table.rows.size(), 2u);
-    EXPECT_EQ(table.rows[1].cells[0].text, "inserted");
+    ASSERT_EQ(table.rows.size(), 3u);
+    EXPECT_EQ(table.rows[1].cells[0].text, "");
+    EXPECT_EQ(table.rows[2].cells[0].text, "inserted");
 }
 
 TEST(DocxReader, GridWidthsFallBackToCellWidthsAndUnits) {
