@@ -409,10 +409,11 @@ class ExcelApp : public Fake {
 
 }  // namespace
 
-FakeServers::FakeServers(std::shared_ptr<FakeOffice> o, bool word, bool excel) : office(std::move(o)) {
+FakeServers::FakeServers(std::shared_ptr<FakeOffice> o, const std::string& wordProgId, bool excel)
+    : office(std::move(o)) {
     auto shared = office;
-    if (word)
-        m_word.emplace("Word.Application", [shared]() -> automation::ObjectPtr {
+    if (!wordProgId.empty())
+        m_word.emplace(wordProgId, [shared]() -> automation::ObjectPtr {
             {
                 std::lock_guard lock(shared->mutex);
                 ++shared->wordInstances;

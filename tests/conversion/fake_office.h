@@ -55,11 +55,12 @@ struct FakeOffice {
 std::string describe(const Variant& v);
 std::string describe(automation::Args args);
 
-// Registers the fakes as "Word.Application" and "Excel.Application" for the
-// lifetime of the object.
+// Registers the fakes as the word processor (under wordProgId; none when it is
+// empty) and as "Excel.Application" for the lifetime of the object.
 class FakeServers {
   public:
-    explicit FakeServers(std::shared_ptr<FakeOffice> office, bool word = true, bool excel = true);
+    explicit FakeServers(std::shared_ptr<FakeOffice> office,
+                         const std::string& wordProgId = "Word.Application", bool excel = true);
     std::shared_ptr<FakeOffice> office;
 
   private:
