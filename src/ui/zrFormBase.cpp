@@ -8,6 +8,11 @@
 #include <QScreen>
 #include <QShowEvent>
 
+// The window layer is a static library: its resources need an explicit start.
+static void InitWindowResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace vantile::ui {
 
 QString qs(const std::string& text) {
@@ -19,6 +24,8 @@ std::string us(const QString& text) {
 }
 
 TzrFrmBase::TzrFrmBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
+    static const bool resources = (InitWindowResources(), true);
+    (void)resources;
     setGeometry(100, 100, 1200, 600);
     setAutoFillBackground(true);
     QPalette pal = palette();
