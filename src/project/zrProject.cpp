@@ -107,7 +107,9 @@ TzrProject::TzrProject(std::string ExeName) : FExeName(std::move(ExeName)) {
 }
 
 TzrProject::~TzrProject() {
-    ReleaseControls();
+    // The bindings go without touching the controls: at the end of the program the
+    // window that owned them may already be gone.
+    FControls.clear();
     if (!FRecentWritable)
         return;
     try {

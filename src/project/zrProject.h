@@ -31,7 +31,8 @@ class TzrProject {
   public:
     // ExeName is the program file: the recent list and the default project live beside it.
     explicit TzrProject(std::string ExeName);
-    // Drops the bindings and writes the recent list (failures ignored).
+    // Drops the bindings (without touching the controls, which may be gone by
+    // then) and writes the recent list (failures ignored).
     ~TzrProject();
     TzrProject(const TzrProject&) = delete;
     TzrProject& operator=(const TzrProject&) = delete;
@@ -93,7 +94,8 @@ class TzrProject {
     std::string DefaultProjectFile() const;  // the program path with FProjectExt
 
     // --- control binding (main thread) ------------------------------------------
-    // Controls are not owned: a control must be unregistered before it is destroyed.
+    // Controls are not owned. A control destroyed while the project lives must be
+    // unregistered first; the project's own end never touches them.
     void RegisterControl(TzrBoundControl* Control);
     void UnregisterControl(TzrBoundControl* Control);
     void OptionsToControls();

@@ -114,6 +114,17 @@ TEST_F(BindingTest, ReleaseControlsResetsTheMarker) {
     EXPECT_GT(subdir.Tag(), 0);
 }
 
+// The window may be gone before the project ends (caught by AddressSanitizer).
+TEST(Binding, TheProjectsEndNeverTouchesItsControls) {
+    test::TempDir dir;
+    auto project = std::make_unique<TzrProject>(dir.str() + "vantile");
+    auto control = std::make_unique<FakeControl>(FakeControl::Edit("eSource"));
+    project->RegisterControl(control.get());
+    project->ControlsToOptions();
+    control.reset();
+    project.reset();
+}
+
 TEST(Binding, NoControlsMeansNothingChanges) {
     test::TempDir dir;
     TzrProject project(dir.str() + "vantile");
