@@ -194,6 +194,10 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
     }
 }
 
+std::optional<std::uint32_t> twips(const char* value) {
+    return value ? ParseTwips(value) : std::nullopt;
+}
+
 // Where the grid and a row stand while a top-level table is read.
 struct Frame {
     std::size_t tbl;  // element depth of the w:tbl
@@ -259,8 +263,8 @@ class MainDocumentReader final : public XmlHandler {
                     depth == m_frames[0].tbl + 2) {
                     auto& grid = m_doc.tables.back().gridTwips;
                     if (grid.size() < kMaxColumns) {
-                        const auto twips = ParseTwips(attr(atts, "w"));
-                        grid.push_back(twips && *twips > 0 ? twips : std::nullopt);
+                        const auto width = twips(attr(atts, "w"));
+                        grid.push_back(width && *width > 0 ? width : std::nullopt);
                     }
                 }
                 break;
@@ -300,7 +304,7 @@ class MainDocumentReader final : public XmlHandler {
                 if (topCellProperty(depth)) {
                     const char* type = attr(atts, "type");
                     if (!type || std::string_view(type) == "dxa")
-                        m_cellWidth = ParseTwips(attr(atts, "w"));
+                        m_cellWidth = twips(attr(atts, "w"));
                 }
                 break;
             case Tok::P:
