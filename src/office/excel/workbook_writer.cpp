@@ -6,6 +6,11 @@
 #include "office/excel/sst_writer.h"
 
 namespace vantile::office::excel {
+namespace {
+
+constexpr std::size_t kMaxStream = 0xFFFFFFFFu;
+
+}  // namespace
 
 std::vector<std::uint8_t> WriteWorkbookStream(const Workbook& book) {
     SharedStrings strings;
@@ -26,6 +31,9 @@ std::vector<std::uint8_t> WriteWorkbookStream(const Workbook& book) {
     for (std::size_t s = 0; s < book.sheetCount(); ++s) {
         out.patch32(offsetFields[s], static_cast<std::uint32_t>(out.size()));
         WriteSheet(out, book.sheet(s), book.isSelected(s), s == active, stringIndexes[s]);
+        // Sheet offsets and string positions are 32-bit; the compound file caps the stream below 4 GiB.
+        if (out.size() >= kMaxStream)
+            throw WorkbookError("The workbook is too large for an Excel 97-2003 file");
     }
     return out.take();
 }
