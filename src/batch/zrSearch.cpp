@@ -55,8 +55,10 @@ void TzrBatch::Prepare(const std::string& Source, const std::string& Target, boo
     const std::string target = NormalizeUrl(Target);
     if (target.empty())
         throw platform::FileError("Unable to create directory");
-    // A folder that cannot be created here is reported per file by the converter.
-    if (!platform::DirectoryExists(target))
+    // Target folders are created on demand only while targets use this platform's
+    // delimiter; one that cannot be created here is reported per file by the converter.
+    const bool createFolders = !Project || Project->FPathDelim == platform::PathDelim;
+    if (createFolders && !platform::DirectoryExists(target))
         platform::ForceDirectories(target);
     const std::size_t cut = source.rfind(platform::PathDelim);
     {

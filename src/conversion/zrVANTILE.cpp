@@ -33,8 +33,7 @@ TzrConvertorClass TzrVANTILE::Class() {
 }
 
 double TzrVANTILE::ColumnWidth(double Points) {
-    // The divisor 5.4 as the exact fraction 54000 / 10000, so that 108 points give 20.
-    return Points * 10000.0 / 54000.0;
+    return Points * 10000.0 / static_cast<double>(ColumnWidthDivisor);
 }
 
 void TzrVANTILE::ConvertTask(TzrBatch* Batch, TzrNode* Node) {
