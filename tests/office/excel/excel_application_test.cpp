@@ -304,6 +304,27 @@ TEST(ExcelApplication, AddedSheetsGoBeforeTheActiveOneAndBecomeActive) {
     EXPECT_EQ(s.sheet(1).get("Cells", {2, 3}).get("Value"), Variant(7.0));
 }
 
+TEST(ExcelApplication, SelectWithoutReplaceJoinsTheSelection) {
+    vantile::test::TempDir dir;
+    Session s;
+    s.sheet(3).call("Select", {kMissing});
+    s.sheet(2).call("Select", {false});
+    s.save(dir.path() / "group.xls");
+    READ_WITH_XLRD(book, dir.path() / "group.xls");
+    EXPECT_FALSE(book.sheets[0].selected);
+    EXPECT_TRUE(book.sheets[1].selected && book.sheets[1].active);
+    EXPECT_TRUE(book.sheets[2].selected);
+    EXPECT_FALSE(book.sheets[2].active);
+}
+
+TEST(ExcelApplication, WorksheetTemplateGivesOneSheet) {
+    Variant app{CreateExcelApplication()};
+    Variant book = app.get("Workbooks").call("Add", {-4167});
+    EXPECT_EQ(book.get("Worksheets").get("Count").toInt(), 1);
+    EXPECT_EQ(app.get("Workbooks").get("Count").toInt(), 1);
+    EXPECT_NE(messageOf([&] { app.get("Workbooks").call("Add", {"C:\\template.xlt"}); }), "no error");
+}
+
 TEST(ExcelApplication, ClosedWorkbooksAndAQuitApplicationRefuseCalls) {
     Session s;
     s.book.call("Close", {kMissing});
