@@ -99,9 +99,10 @@ void writeEntry(std::uint8_t* p, const std::u16string& name, cfb::EntryType type
     put32(p + cfb::entry::kStreamSize, size);
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> WriteCompoundFile(std::span<const CompoundFileStream> streams) {
+// Builds the file in `out`. With firstInPlace, out already holds the first
+// stream's data after the header space, where sector 0 begins.
+void writeFile(std::span<const CompoundFileStream> streams, bool firstInPlace,
+               std::vector<std::uint8_t>& out) {
     const std::size_t n = streams.size();
     if (n >= cfb::kMaxRegularSector)
         throw std::invalid_argument("Too many compound file streams");
@@ -148,7 +149,12 @@ std::vector<std::uint8_t> WriteCompoundFile(std::span<const CompoundFileStream> 
     if (totalSectors >= cfb::kMaxRegularSector)
         throw std::invalid_argument("The compound file is too large");
 
-    std::vector<std::uint8_t> out(cfb::kHeaderSize + totalSectors * kSectorSize, 0);
+    if (firstInPlace) {
+        out.resize(cfb::kHeaderSize + totalSectors * kSectorSize, 0);
+        std::fill(out.begin(), out.begin() + cfb::kHeaderSize, 0);
+    } else {
+        out.assign(cfb::kHeaderSize + totalSectors * kSectorSize, 0);
+    }
     auto sectorPtr = [&](std::uint64_t id) { return out.data() + cfb::kHeaderSize + id * kSectorSize; };
     std::vector<std::uint32_t> fat(fatSectors * kIdsPerSector, cfb::kFreeSector);
     std::vector<std::uint32_t> miniFat(static_cast<std::size_t>(miniFatSectors) * kIdsPerSector,
@@ -172,7 +178,8 @@ std::vector<std::uint8_t> WriteCompoundFile(std::span<const CompoundFileStream> 
         if (data.size() < cfb::kMiniStreamCutoff)
             continue;
         starts[i] = allocate(ceilDiv(data.size(), kSectorSize));
-        std::memcpy(sectorPtr(starts[i]), data.data(), data.size());
+        if (i > 0 || !firstInPlace)
+            std::memcpy(sectorPtr(starts[i]), data.data(), data.size());
     }
     const std::uint32_t miniStreamStart = allocate(miniStreamSectors);
     std::uint32_t nextMini = 0;
@@ -265,7 +272,23 @@ std::vector<std::uint8_t> WriteCompoundFile(std::span<const CompoundFileStream> 
         put32(p + 4 * (kIdsPerSector - 1),
               k + 1 < difatSectors ? static_cast<std::uint32_t>(difatStart + k + 1) : cfb::kEndOfChain);
     }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> WriteCompoundFile(std::span<const CompoundFileStream> streams) {
+    std::vector<std::uint8_t> out;
+    writeFile(streams, false, out);
     return out;
+}
+
+void WriteSingleStreamCompoundFile(std::vector<std::uint8_t>& file, std::u16string name) {
+    if (file.size() < cfb::kHeaderSize + cfb::kMiniStreamCutoff) {
+        throw std::invalid_argument("A stream built in place must have at least 4096 bytes");
+    }
+    // Only the size is read from this span: the buffer may move when it grows.
+    const CompoundFileStream stream{std::move(name), std::span(file).subspan(cfb::kHeaderSize)};
+    writeFile(std::span(&stream, 1), true, file);
 }
 
 }  // namespace vantile::office::container

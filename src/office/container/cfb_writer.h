@@ -21,4 +21,9 @@ struct CompoundFileStream {
 // regard to case) and for a stream of 4 GiB or more.
 std::vector<std::uint8_t> WriteCompoundFile(std::span<const CompoundFileStream> streams);
 
+// The same file for one stream of at least 4096 bytes, built around it without
+// a copy: on entry `file` holds 512 bytes of room for the header followed by
+// the stream's data; on return it holds the whole file.
+void WriteSingleStreamCompoundFile(std::vector<std::uint8_t>& file, std::u16string name);
+
 }  // namespace vantile::office::container

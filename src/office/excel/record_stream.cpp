@@ -51,7 +51,7 @@ void RecordStream::record16(std::uint16_t type, std::uint16_t value) {
 
 void RecordStream::patch32(std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
-        m_bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        m_bytes[m_base + at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 void RecordStream::characters(std::u16string_view text, bool highByte) {

@@ -13,10 +13,19 @@ namespace vantile::office::excel {
 
 class RecordStream {
   public:
-    std::size_t size() const { return m_bytes.size(); }
-    const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
+    // The buffer may start with `prefix` zero bytes that are not part of the
+    // stream (room for a container header); positions count from the stream's start.
+    explicit RecordStream(std::size_t prefix = 0)
+        : m_bytes(prefix, 0), m_base(prefix), m_recordStart(prefix) {}
+
+    std::size_t size() const { return m_bytes.size() - m_base; }
+    // The stream's bytes.
+    std::vector<std::uint8_t> bytes() const {
+        return {m_bytes.begin() + static_cast<std::ptrdiff_t>(m_base), m_bytes.end()};
+    }
+    // The whole buffer, prefix included.
     std::vector<std::uint8_t> take() { return std::move(m_bytes); }
-    void reserve(std::size_t n) { m_bytes.reserve(n); }
+    void reserve(std::size_t n) { m_bytes.reserve(m_base + n); }
 
     void begin(std::uint16_t type);
     // Raises std::logic_error when the data exceed the record limit.
@@ -24,7 +33,7 @@ class RecordStream {
     // Data bytes written since begin().
     std::size_t recordDataSize() const { return m_bytes.size() - m_recordStart - 4; }
     // Position of the open record's header.
-    std::size_t recordStart() const { return m_recordStart; }
+    std::size_t recordStart() const { return m_recordStart - m_base; }
 
     void u8(std::uint8_t v) { m_bytes.push_back(v); }
     void u16(std::uint16_t v);
@@ -48,7 +57,8 @@ class RecordStream {
 
   private:
     std::vector<std::uint8_t> m_bytes;
-    std::size_t m_recordStart = 0;
+    std::size_t m_base;
+    std::size_t m_recordStart;
 };
 
 // True when a character of the text needs the UTF-16 form.

@@ -1,6 +1,7 @@
 #include "office/excel/sst_writer.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "office/excel/biff8_records.h"
 
@@ -8,10 +9,30 @@ namespace vantile::office::excel {
 
 std::uint32_t SharedStrings::add(std::u16string_view text) {
     ++m_total;
-    auto [it, added] = m_index.try_emplace(text, static_cast<std::uint32_t>(m_strings.size()));
-    if (added)
-        m_strings.push_back(text);
-    return it->second;
+    if (2 * (m_strings.size() + 1) > m_slots.size())
+        grow();
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = std::hash<std::u16string_view>{}(text)&mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t entry = m_slots[slot];
+        if (entry == 0) {
+            m_strings.push_back(text);
+            m_slots[slot] = static_cast<std::uint32_t>(m_strings.size());
+            return static_cast<std::uint32_t>(m_strings.size() - 1);
+        }
+        if (m_strings[entry - 1] == text)
+            return entry - 1;
+    }
+}
+
+void SharedStrings::grow() {
+    m_slots.assign(std::max<std::size_t>(64, 2 * m_slots.size()), 0);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = 0; i < m_strings.size(); ++i) {
+        std::size_t slot = std::hash<std::u16string_view>{}(m_strings[i]) & mask;
+        while (m_slots[slot] != 0)
+            slot = (slot + 1) & mask;
+        m_slots[slot] = static_cast<std::uint32_t>(i + 1);
+    }
 }
 
 void SharedStrings::write(RecordStream& out) const {

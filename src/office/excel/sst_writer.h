@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "office/excel/record_stream.h"
@@ -25,8 +24,12 @@ class SharedStrings {
     void write(RecordStream& out) const;
 
   private:
-    std::unordered_map<std::u16string_view, std::uint32_t> m_index;
+    void grow();
+
     std::vector<std::u16string_view> m_strings;
+    // Open addressing over m_strings: 0 is a free slot, k is string k - 1.
+    // Kept at most half full; far leaner than a node-based map for big workbooks.
+    std::vector<std::uint32_t> m_slots;
     std::uint32_t m_total = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "office/excel/workbook_writer.h"
 
+#include "office/container/cfb_constants.h"
 #include "office/container/cfb_writer.h"
 #include "office/excel/globals_writer.h"
 #include "office/excel/sheet_writer.h"
@@ -12,7 +13,10 @@ constexpr std::size_t kMaxStream = 0xFFFFFFFFu;
 
 }  // namespace
 
-std::vector<std::uint8_t> WriteWorkbookStream(const Workbook& book) {
+namespace {
+
+// Writes the stream into a buffer that starts with `prefix` bytes of room.
+std::vector<std::uint8_t> writeStream(const Workbook& book, std::size_t prefix) {
     SharedStrings strings;
     std::vector<std::vector<std::uint32_t>> stringIndexes(book.sheetCount());
     std::size_t cellCount = 0;
@@ -24,7 +28,7 @@ std::vector<std::uint8_t> WriteWorkbookStream(const Workbook& book) {
         cellCount += book.sheet(s).cells().size();
     }
 
-    RecordStream out;
+    RecordStream out(prefix);
     out.reserve(4096 + 16 * cellCount);
     const std::vector<std::size_t> offsetFields = WriteGlobals(out, book, strings);
     const std::size_t active = book.activeSheet();
@@ -38,15 +42,22 @@ std::vector<std::uint8_t> WriteWorkbookStream(const Workbook& book) {
     return out.take();
 }
 
+}  // namespace
+
+std::vector<std::uint8_t> WriteWorkbookStream(const Workbook& book) {
+    return writeStream(book, 0);
+}
+
 std::vector<std::uint8_t> WriteWorkbookFile(const Workbook& book) {
-    std::vector<std::uint8_t> stream = WriteWorkbookStream(book);
+    // The stream is written where the file will hold it, after the header.
+    std::vector<std::uint8_t> file = writeStream(book, container::cfb::kHeaderSize);
     // Like the application's own files, the stream never goes to the mini
     // stream: readers locate sheets by offset and ignore the padding.
-    constexpr std::size_t kMinimumStream = 4096;
-    if (stream.size() < kMinimumStream)
-        stream.resize(kMinimumStream, 0);
-    const container::CompoundFileStream workbook{u"Workbook", stream};
-    return container::WriteCompoundFile(std::span(&workbook, 1));
+    const std::size_t minimum = container::cfb::kHeaderSize + container::cfb::kMiniStreamCutoff;
+    if (file.size() < minimum)
+        file.resize(minimum, 0);
+    container::WriteSingleStreamCompoundFile(file, u"Workbook");
+    return file;
 }
 
 }  // namespace vantile::office::excel

@@ -244,6 +244,20 @@ TEST(CfbWriter, StreamsBeyondOneHundredAndNineFatSectorsGetDifatSectors) {
     expectXlrdReads(w);
 }
 
+TEST(CfbWriter, BuildingAroundAStreamInPlaceGivesTheSameFile) {
+    for (std::size_t size : {4096, 4097, 70000}) {
+        const auto data = pattern(size, 7);
+        const std::vector<CompoundFileStream> streams = {{u"Workbook", data}};
+        std::vector<std::uint8_t> file(cfb::kHeaderSize + size,
+                                       0xAA);  // whatever the room holds is overwritten
+        std::copy(data.begin(), data.end(), file.begin() + cfb::kHeaderSize);
+        WriteSingleStreamCompoundFile(file, u"Workbook");
+        EXPECT_EQ(file, WriteCompoundFile(streams)) << size;
+    }
+    std::vector<std::uint8_t> small(cfb::kHeaderSize + 4095);
+    EXPECT_THROW(WriteSingleStreamCompoundFile(small, u"Workbook"), std::invalid_argument);
+}
+
 TEST(CfbWriter, RejectsBadNames) {
     const std::vector<std::uint8_t> data(10);
     const std::vector<std::vector<std::u16string>> cases = {
