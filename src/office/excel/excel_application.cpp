@@ -208,9 +208,9 @@ class SheetObject : public Object {
             return;
         }
         if (sameName(member, "Cells")) {
-            const auto [row, column] = cellPosition(args);
+            const auto position = cellPosition(args);
             CellValue cell = valueOf(value);
-            guarded([&] { m_sheet->setCell(row, column, std::move(cell)); });
+            guarded([&] { m_sheet->setCell(position.first, position.second, std::move(cell)); });
             return;
         }
         Object::put(member, value, args);
