@@ -74,6 +74,7 @@ Fib readFib(Bytes wd) {
         }
         return p;
     };
+    fib.stshf = pair(1);
     fib.plcfBteChpx = pair(12);
     fib.plcfBtePapx = pair(13);
     fib.clx = pair(33);
@@ -248,6 +249,8 @@ ParagraphPages::Lookup ParagraphPages::find(std::uint32_t fc, std::uint32_t widt
     if (fc < runStart || fc >= runEnd)
         return result;
     result.endsRun = std::uint64_t{fc} + width == runEnd;
+    result.fcStart = runStart;
+    result.fcEnd = runEnd;
     const std::size_t offset = 2 * std::size_t{page[bxAt + 13 * lo]};
     if (offset == 0 || offset + 1 >= kFkpSize - 1)
         return result;
@@ -261,9 +264,86 @@ ParagraphPages::Lookup ParagraphPages::find(std::uint32_t fc, std::uint32_t widt
     }
     length = std::min(length, kFkpSize - 1 - std::min(start, kFkpSize - 1));
     // The style index (2 bytes) precedes the property list.
+    if (length >= 2)
+        result.istd = u16(page, start);
     if (length > 2)
         result.grpprl = page.subspan(start + 2, length - 2);
     return result;
+}
+
+StyleSheet::StyleSheet(Bytes table, FcLcb stshf) {
+    // A damaged style sheet only loses what it says about hidden text.
+    if (stshf.lcb < 2 || !fits(table.size(), stshf.fc, stshf.lcb))
+        return;
+    const Bytes b = table.subspan(stshf.fc, stshf.lcb);
+    const std::size_t infoSize = u16(b, 0);
+    if (infoSize < 4 || !fits(b.size(), 2, infoSize))
+        return;
+    const std::size_t count = u16(b, 2);
+    const std::size_t baseSize = u16(b, 4);
+    constexpr std::uint16_t kNoBase = 0x0FFF;
+    std::vector<std::uint16_t> base(count, kNoBase);
+    std::vector<std::int8_t> own(count, -1);  // the style's own setting: -1 none, 0/1 value, 2/3 toggle
+    std::size_t at = 2 + infoSize;
+    for (std::size_t i = 0; i < count && fits(b.size(), at, 2); ++i) {
+        const std::size_t cb = u16(b, at);
+        at += 2;
+        if (!fits(b.size(), at, cb))
+            break;
+        const Bytes std = b.subspan(at, cb);
+        at += cb;
+        if (cb < baseSize || baseSize < 10 || !fits(std.size(), baseSize, 2))
+            continue;
+        const std::uint16_t kindAndBase = u16(std, 2);
+        const unsigned kind = kindAndBase & 0x0F;  // 1 paragraph, 2 character
+        base[i] = static_cast<std::uint16_t>(kindAndBase >> 4);
+        // The name (count, characters, terminator), then the property lists.
+        std::size_t p = baseSize + 2 + 2 * std::size_t{u16(std, baseSize)} + 2;
+        if (kind == 1) {
+            if (!fits(std.size(), p, 2))
+                continue;
+            const std::size_t cbPapx = u16(std, p);
+            p += 2 + cbPapx + (cbPapx & 1);
+        } else if (kind != 2) {
+            continue;
+        }
+        if (!fits(std.size(), p, 2))
+            continue;
+        const std::size_t cbChpx = u16(std, p);
+        if (!fits(std.size(), p + 2, cbChpx))
+            continue;
+        const Bytes chpx = std.subspan(p + 2, cbChpx);
+        for (std::size_t k = 0; auto s = nextSprm(chpx, k);)
+            if (s->opcode == 0x083C)
+                own[i] = s->operand[0] == 0 ? 0 : s->operand[0] == 1 ? 1 : s->operand[0] == 0x81 ? 3 : 2;
+    }
+    // Resolve through the base styles; a chain longer than the style count is a loop.
+    m_hidden.assign(count, false);
+    m_explicit.assign(count, false);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::vector<std::size_t> chain;
+        for (std::size_t s = i; s < count && chain.size() <= count; s = base[s])
+            chain.push_back(s);
+        bool hidden = false;
+        bool set = false;
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            switch (own[*it]) {
+                case 0:
+                case 1:
+                    hidden = own[*it] == 1;
+                    set = true;
+                    break;
+                case 3:
+                    hidden = !hidden;
+                    set = true;
+                    break;
+                default:
+                    break;
+            }
+        }
+        m_hidden[i] = hidden;
+        m_explicit[i] = set;
+    }
 }
 
 CharacterPages::CharacterPages(Bytes wordDocument, Bytes table, FcLcb bte) : m_wordDocument(wordDocument) {

@@ -33,6 +33,7 @@ struct Fib {
     bool encrypted = false;
     bool useTable1 = false;
     std::uint32_t ccpText = 0;
+    FcLcb stshf;
     FcLcb plcfBteChpx;
     FcLcb plcfBtePapx;
     FcLcb clx;
@@ -75,8 +76,11 @@ class ParagraphPages {
     ParagraphPages(Bytes wordDocument, Bytes table, FcLcb plcfBtePapx);
 
     struct Lookup {
-        Bytes grpprl;          // the paragraph's direct properties (may be empty)
-        bool endsRun = false;  // fc + width is where the paragraph's FC run ends
+        Bytes grpprl;            // the paragraph's direct properties (may be empty)
+        bool endsRun = false;    // fc + width is where the paragraph's FC run ends
+        std::uint16_t istd = 0;  // the paragraph's style
+        std::uint32_t fcStart = 0;
+        std::uint32_t fcEnd = 0;  // exclusive; fcStart == fcEnd when fc lies in no run
     };
     // The properties of the paragraph holding the character at fc; width is the
     // character's size in bytes.
@@ -86,6 +90,24 @@ class ParagraphPages {
     Bytes m_wordDocument;
     std::vector<std::uint32_t> m_fcs;
     std::vector<std::uint32_t> m_pages;
+};
+
+// What the style sheet says about hidden text: whether each style's character
+// properties, through the styles it is based on, hide text.
+class StyleSheet {
+  public:
+    StyleSheet(Bytes table, FcLcb stshf);
+    bool hides(std::uint16_t istd) const { return istd < m_hidden.size() && m_hidden[istd]; }
+    // Whether the style itself (or one it is based on) sets the property; nullopt when none does.
+    std::optional<bool> setsHidden(std::uint16_t istd) const {
+        if (istd >= m_explicit.size() || !m_explicit[istd])
+            return std::nullopt;
+        return m_hidden[istd];
+    }
+
+  private:
+    std::vector<bool> m_hidden;
+    std::vector<bool> m_explicit;
 };
 
 // Character property pages (PlcBteChpx + ChpxFkp).

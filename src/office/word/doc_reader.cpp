@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ constexpr std::uint16_t kSprmPHugePapx = 0x6646;
 constexpr std::uint16_t kSprmCFRMarkDel = 0x0800;
 constexpr std::uint16_t kSprmCFVanish = 0x083C;
 constexpr std::uint16_t kSprmCSymbol = 0x6A09;
+constexpr std::uint16_t kSprmCIstd = 0x4A30;
 constexpr std::uint16_t kSprmTDefTable = 0xD608;
 constexpr std::uint16_t kSprmTVertMerge = 0xD62B;
 constexpr std::uint16_t kSprmTMerge = 0x5624;
@@ -36,6 +38,9 @@ constexpr std::uint16_t kSprmTSplit = 0x5625;
 constexpr std::uint16_t kSprmTInsert = 0x7621;
 constexpr std::uint16_t kSprmTDelete = 0x5622;
 constexpr std::uint16_t kSprmTDxaCol = 0x7623;
+constexpr std::uint16_t kSprmTPc = 0x360D;
+constexpr std::uint16_t kSprmTDxaAbs = 0x940E;
+constexpr std::uint16_t kSprmTDyaAbs = 0x940F;
 
 constexpr std::size_t kMaxCellsPerRow = 1024;  // far above Word's 63, a bound for hostile edits
 
@@ -205,7 +210,8 @@ struct ParagraphProps {
 };
 
 struct CharProps {
-    bool hidden = false;
+    int vanish = -1;  // the hidden-text operand (0, 1, or 0x80/0x81 relative to the style); -1 absent
+    std::optional<std::uint16_t> style;
     bool deleted = false;  // a tracked deletion
     char16_t symbol = 0;   // the real character behind a symbol-font placeholder
 };
@@ -217,7 +223,9 @@ bool toggleOn(std::uint8_t value) {
 void applyCharacterSprms(Bytes grpprl, CharProps& props) {
     for (std::size_t at = 0; auto s = doc::nextSprm(grpprl, at);) {
         if (s->opcode == kSprmCFVanish)
-            props.hidden = toggleOn(s->operand[0]);
+            props.vanish = s->operand[0];
+        else if (s->opcode == kSprmCIstd)
+            props.style = static_cast<std::uint16_t>(s->operand[0] | (s->operand[1] << 8));
         else if (s->opcode == kSprmCFRMarkDel)
             props.deleted = toggleOn(s->operand[0]);
         else if (s->opcode == kSprmCSymbol)
@@ -225,9 +233,15 @@ void applyCharacterSprms(Bytes grpprl, CharProps& props) {
     }
 }
 
+// Where a floating table is anchored (sprmTPc, sprmTDxaAbs, sprmTDyaAbs); all
+// absent for a table in the text flow.
+using RowPosition = std::array<std::int64_t, 3>;
+constexpr std::int64_t kAbsent = INT64_MIN;
+
 struct PendingRow {
     std::vector<std::string> cells;
     std::optional<RowDef> def;
+    RowPosition position{kAbsent, kAbsent, kAbsent};
 };
 
 std::size_t gridIndex(const std::vector<std::int64_t>& edges, std::int64_t x) {
@@ -288,7 +302,8 @@ class DocParser {
           m_fib(fib),
           m_pieces(doc::readPieceTable(table, fib.clx, wd.size())),
           m_pages(wd, table, fib.plcfBtePapx),
-          m_chars(wd, table, fib.plcfBteChpx) {}
+          m_chars(wd, table, fib.plcfBteChpx),
+          m_styles(table, fib.stshf) {}
 
     Document run() {
         for (const doc::Piece& piece : m_pieces.pieces) {
@@ -300,6 +315,7 @@ class DocParser {
             if ((piece.prm & 1) && (piece.prm >> 1) < m_pieces.prcs.size())
                 applyCharacterSprms(m_pieces.prcs[piece.prm >> 1], m_pieceChars);
             m_runStart = m_runEnd = 0;
+            m_paragraphStart = m_paragraphEnd = 0;
             if (piece.compressed) {
                 for (std::uint32_t i = 0; i < count; ++i) {
                     const std::uint8_t b = m_wd[piece.fc + i];
@@ -319,15 +335,40 @@ class DocParser {
     }
 
   private:
+    // Hidden text follows the direct property, which may be relative to the styles.
+    bool hidden() const {
+        bool byStyle = m_styles.hides(m_paragraphStyle);
+        const auto& charStyle = m_pieceChars.style ? m_pieceChars.style : m_runChars.style;
+        if (charStyle)
+            byStyle = m_styles.setsHidden(*charStyle).value_or(byStyle);
+        const int vanish = m_pieceChars.vanish >= 0 ? m_pieceChars.vanish : m_runChars.vanish;
+        switch (vanish) {
+            case 0:
+                return false;
+            case 1:
+                return true;
+            case 0x81:
+                return !byStyle;
+            default:
+                return byStyle;
+        }
+    }
+
     void character(char16_t c, std::uint32_t fc, std::uint32_t width, const doc::Piece& piece) {
+        if (fc < m_paragraphStart || fc >= m_paragraphEnd) {
+            const auto lookup = m_pages.find(fc, width);
+            m_paragraphStart = lookup.fcStart;
+            m_paragraphEnd = lookup.fcEnd > lookup.fcStart ? lookup.fcEnd : fc + width;
+            m_paragraphStyle = lookup.istd;
+            m_runEnd = 0;
+        }
         if (fc < m_runStart || fc >= m_runEnd) {
             const auto run = m_chars.find(fc);
             m_runStart = run.fcStart;
             m_runEnd = run.fcEnd > run.fcStart ? run.fcEnd : fc + width;
             m_runChars = CharProps{};
             applyCharacterSprms(run.grpprl, m_runChars);
-            m_suppressed =
-                m_runChars.hidden || m_runChars.deleted || m_pieceChars.hidden || m_pieceChars.deleted;
+            m_suppressed = hidden() || m_runChars.deleted || m_pieceChars.deleted;
             m_symbol = m_pieceChars.symbol ? m_pieceChars.symbol : m_runChars.symbol;
         }
         if (c >= 0xD800 && c < 0xDC00) {
@@ -494,9 +535,22 @@ class DocParser {
 
     void rowEnd(const ParagraphProps& props) {
         PendingRow row;
-        for (const Bytes list : props.lists)
-            for (std::size_t at = 0; auto s = doc::nextSprm(list, at);)
+        for (const Bytes list : props.lists) {
+            for (std::size_t at = 0; auto s = doc::nextSprm(list, at);) {
                 applyTableSprm(*s, row.def);
+                if (s->opcode == kSprmTPc)
+                    row.position[0] = s->operand[0];
+                else if (s->opcode == kSprmTDxaAbs)
+                    row.position[1] = i16(s->operand, 0);
+                else if (s->opcode == kSprmTDyaAbs)
+                    row.position[2] = i16(s->operand, 0);
+            }
+        }
+        // Rows placed differently belong to different tables, as in the word processor.
+        if (!m_rows.empty() && m_rows.back().position != row.position) {
+            m_document.tables.push_back(buildTable(m_rows));
+            m_rows.clear();
+        }
         if (!m_cellText.empty())
             m_cells.push_back(std::move(m_cellText));
         m_cellText.clear();
@@ -532,7 +586,12 @@ class DocParser {
     doc::PieceTable m_pieces;
     doc::ParagraphPages m_pages;
     doc::CharacterPages m_chars;
+    doc::StyleSheet m_styles;
     Document m_document;
+
+    std::uint32_t m_paragraphStart = 0;
+    std::uint32_t m_paragraphEnd = 0;
+    std::uint16_t m_paragraphStyle = 0;
 
     CharProps m_pieceChars;
     CharProps m_runChars;
