@@ -1,6 +1,13 @@
 #include "shell/zrStartup.h"
 
+#ifdef VANTILE_HAS_GUI
+#include "ui/zrWindowRun.h"
+#endif
+
 int main(int argc, char** argv) {
-    // The window run is passed here once the window layer provides it.
-    return vantile::RunProgram(vantile::TzrApp::FromArguments(argc, argv), vantile::TzrWindowRun());
+    vantile::TzrWindowRun windowRun;
+#ifdef VANTILE_HAS_GUI
+    windowRun = [&argc, argv] { return vantile::ui::RunWindow(argc, argv); };
+#endif
+    return vantile::RunProgram(vantile::TzrApp::FromArguments(argc, argv), windowRun);
 }
