@@ -176,12 +176,21 @@ void applyTableSprm(const doc::Sprm& s, std::optional<RowDef>& def) {
         case kSprmTDxaCol: {
             if (op.size() < 4)
                 break;
+            // Cells first..lim-1 get the width; the boundaries after them move along (one pass,
+            // so that long lists of such edits stay linear).
+            const std::size_t first = op[0];
             const std::size_t lim = std::min<std::size_t>(op[1], n);
+            if (first >= lim)
+                break;
             const std::int64_t width = i16(op, 2);
-            for (std::size_t i = op[0]; i < lim; ++i) {
-                const std::int64_t delta = width - (def->edges[i + 1] - def->edges[i]);
-                for (std::size_t j = i + 1; j < def->edges.size(); ++j)
-                    def->edges[j] += delta;
+            std::int64_t shift = 0;
+            std::int64_t previous = def->edges[first];
+            for (std::size_t j = first + 1; j < def->edges.size(); ++j) {
+                const std::int64_t original = def->edges[j];
+                if (j <= lim)
+                    shift += width - (original - previous);
+                previous = original;
+                def->edges[j] = original + shift;
             }
             break;
         }

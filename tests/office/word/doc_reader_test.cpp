@@ -165,6 +165,29 @@ TEST(DocReader, ReadsRowPropertiesFromTheDataStream) {
     EXPECT_THROW(read(broken), DocumentError);
 }
 
+TEST(DocReader, AppliesCellEditsAfterTheRowDefinition) {
+    Bytes row = testdoc::rowEnd({0, 100, 200, 300});
+    const Bytes edits{
+        0x23, 0x76, 1, 2, 0xF4, 0x01,  // cell 1 becomes 500 wide
+        0x21, 0x76, 0, 1, 50,   0,     // a 50-wide cell inserted before cell 0
+        0x22, 0x56, 3, 4,              // the last cell deleted
+    };
+    row.insert(row.end(), edits.begin(), edits.end());
+    const auto doc = read(testdoc::buildDoc({cell(u"a"), cell(u"b"), cell(u"c"), {u"\a", false, row}}));
+    ASSERT_EQ(doc.tables.size(), 1u);
+    const auto& grid = doc.tables[0].gridTwips;
+    ASSERT_EQ(grid.size(), 3u);
+    EXPECT_EQ(grid[0], 50u);
+    EXPECT_EQ(grid[1], 100u);
+    EXPECT_EQ(grid[2], 500u);
+}
+
+TEST(DocReader, MacroStorageMeansAVbProject) {
+    const auto s = testdoc::buildDoc({para(u"text")});
+    EXPECT_TRUE(ReadDoc(testdoc::pack(s, true)).hasVBProject);
+    EXPECT_FALSE(ReadDoc(testdoc::pack(s, false)).hasVBProject);
+}
+
 TEST(DocReader, TruncatedRowDefinitionKeepsTheCells) {
     Bytes broken = testdoc::rowEnd({0, 100, 200});
     broken.resize(broken.size() - 3);

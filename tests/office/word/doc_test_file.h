@@ -165,12 +165,29 @@ inline DocStreams buildDoc(const std::vector<Paragraph>& paragraphs, const std::
     return s;
 }
 
-inline Bytes pack(const DocStreams& s) {
+// With macros, the file also holds a "Macros" storage (an empty one).
+inline Bytes pack(const DocStreams& s, bool macros = false) {
+    const Bytes placeholder(8, 0);
     std::vector<container::CompoundFileStream> streams{{u"WordDocument", s.wordDocument},
                                                        {u"1Table", s.table}};
     if (!s.data.empty())
         streams.push_back({u"Data", s.data});
-    return container::WriteCompoundFile(streams);
+    if (macros)
+        streams.push_back({u"Macros", placeholder});
+    Bytes file = container::WriteCompoundFile(streams);
+    if (macros) {
+        // Turn the placeholder stream's directory entry into a storage.
+        const std::u16string name = u"Macros";
+        for (std::size_t at = 512; at + 128 <= file.size(); at += 128) {
+            if (file[at + 0x40] == 2 * (name.size() + 1) &&
+                std::memcmp(file.data() + at, name.data(), 2 * name.size()) == 0) {
+                file[at + 0x42] = 1;
+                put32(file, at + 0x74, 0);
+                put32(file, at + 0x78, 0);
+            }
+        }
+    }
+    return file;
 }
 
 }  // namespace vantile::office::word::testdoc
