@@ -1,10 +1,13 @@
 #include "ui_test_support.h"
 
 #include <zlib.h>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 
 #include "batch/zrBatch.h"
 #include "shell/zrStartup.h"
@@ -182,7 +185,16 @@ TWindowEnv::TWindowEnv() {
 
 TWindowEnv::~TWindowEnv() {
     TFakeConvertor::Gate.Open();
-    WaitForWorkerThreads();
+    // Ending workers hand their finish notice to this thread: keep serving it.
+    std::atomic<bool> ended{false};
+    std::thread waiter([&ended] {
+        WaitForWorkerThreads();
+        ended = true;
+    });
+    while (!ended) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    waiter.join();
     FInvoker.reset();
     vantile::Project = nullptr;
     FProject.reset();
@@ -197,6 +209,14 @@ std::string TWindowEnv::Write(const std::string& Relative, const std::string& Co
     }
     f.write(Content.data(), static_cast<qint64>(Content.size()));
     return path.toStdString();
+}
+
+std::string TWindowEnv::ReadAll(const std::string& Path) {
+    QFile f(QString::fromStdString(Path));
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return f.readAll().toStdString();
 }
 
 TzrLinkOpener TWindowEnv::Opener() {

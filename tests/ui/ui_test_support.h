@@ -74,6 +74,7 @@ class TWindowEnv {
     std::string Write(const std::string& Relative, const std::string& Content = "x");
 
     TzrProject& Project() { return *FProject; }
+    static std::string ReadAll(const std::string& Path);
     std::vector<std::string> Links;  // "Page|Action|Extra" of each OpenLink
     TzrLinkOpener Opener();
 
