@@ -122,8 +122,8 @@ bool isWordNs(std::string_view ns) {
     return ns == kWordNs || ns == kWordStrictNs;
 }
 
-Tok classify(std::string_view ns, std::string_view local) {
-    if (isWordNs(ns)) {
+Tok classify(bool word, std::string_view ns, std::string_view local) {
+    if (word) {
         const auto& map = wordElements();
         const auto it = map.find(local);
         return it == map.end() ? Tok::Other : it->second;
@@ -216,7 +216,8 @@ class MainDocumentReader final : public XmlHandler {
             ++m_skip;
             return;
         }
-        const Tok tok = classify(ns, local);
+        const bool word = isWord(ns);
+        const Tok tok = classify(word, ns, local);
         const std::size_t depth = m_stack.size();
         if (!m_rootSeen) {
             m_rootSeen = true;
@@ -225,7 +226,8 @@ class MainDocumentReader final : public XmlHandler {
                     "Not a Word document: the main part is no WordprocessingML document");
             }
         }
-        m_wordNs = ns == kWordStrictNs ? kWordStrictNs : kWordNs;
+        if (word)
+            m_wordNs = ns == kWordStrictNs ? kWordStrictNs : kWordNs;
         switch (tok) {
             case Tok::Skip:
                 m_skip = 1;
@@ -402,6 +404,17 @@ class MainDocumentReader final : public XmlHandler {
     }
 
   private:
+    // Whether ns is a WordprocessingML namespace, remembered for the namespace text last seen.
+    bool isWord(std::string_view ns) {
+        if (m_parser && ns.data() == m_lastNs.data() && ns.size() == m_lastNs.size() &&
+            m_parser->generation() == m_lastGeneration)
+            return m_lastWasWord;
+        m_lastNs = ns;
+        m_lastGeneration = m_parser ? m_parser->generation() : 0;
+        m_lastWasWord = isWordNs(ns);
+        return m_lastWasWord;
+    }
+
     const char* attr(const XmlAttributes& atts, std::string_view local) const {
         return atts.find(m_wordNs, local);
     }
@@ -610,6 +623,9 @@ class MainDocumentReader final : public XmlHandler {
     Document& m_doc;
     const XmlParser* m_parser = nullptr;
     std::string_view m_wordNs = kWordNs;
+    std::string_view m_lastNs;
+    std::uint64_t m_lastGeneration = 0;
+    bool m_lastWasWord = false;
     std::vector<Tok> m_stack;
     std::size_t m_skip = 0;
     bool m_rootSeen = false;

@@ -10,41 +10,40 @@
 namespace vantile::office::word::docx {
 namespace {
 
-// Separates the namespace from the local name in the names expat reports; a
-// control character cannot occur in a namespace name.
-constexpr char kSeparator = '\x01';
+constexpr std::string_view kXmlNs = "http://www.w3.org/XML/1998/namespace";
 
-std::pair<std::string_view, std::string_view> splitName(const char* name) {
-    const std::string_view full(name);
-    const auto cut = full.find(kSeparator);
+std::pair<std::string_view, std::string_view> splitQName(std::string_view name) {
+    const auto cut = name.find(':');
     if (cut == std::string_view::npos)
-        return {{}, full};
-    return {full.substr(0, cut), full.substr(cut + 1)};
+        return {{}, name};
+    return {name.substr(0, cut), name.substr(cut + 1)};
 }
 
 }  // namespace
 
 const char* XmlAttributes::find(std::string_view ns, std::string_view local) const {
     for (const char** a = m_atts; a && a[0]; a += 2) {
-        const auto [attNs, attLocal] = splitName(a[0]);
-        if (attLocal == local && (attNs.empty() || attNs == ns))
+        const auto [prefix, attLocal] = splitQName(a[0]);
+        if (attLocal != local)
+            continue;
+        if (prefix.empty() || m_parser.namespaceOf(prefix) == ns)
             return a[1];
     }
     return nullptr;
 }
 
 XmlParser::XmlParser(XmlHandler& handler, std::string partName)
-    : m_parser(XML_ParserCreateNS(nullptr, kSeparator)), m_handler(handler), m_partName(std::move(partName)) {
+    : m_parser(XML_ParserCreate(nullptr)), m_handler(handler), m_partName(std::move(partName)) {
     if (!m_parser)
         throw std::bad_alloc();
     XML_SetUserData(m_parser, this);
     XML_SetElementHandler(m_parser, &XmlParser::onStart, &XmlParser::onEnd);
     XML_SetCharacterDataHandler(m_parser, &XmlParser::onText);
-    XML_SetNamespaceDeclHandler(m_parser, &XmlParser::onNamespaceStart, &XmlParser::onNamespaceEnd);
     // Package parts never carry a DTD; refusing them rules out entity expansion attacks.
     XML_SetStartDoctypeDeclHandler(m_parser, &XmlParser::onDoctype);
     XML_SetEntityDeclHandler(m_parser, &XmlParser::onEntity);
     XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
+    m_namespaces.emplace_back("xml", kXmlNs);
 }
 
 XmlParser::~XmlParser() {
@@ -83,11 +82,49 @@ void XmlParser::parse(const char* data, std::size_t size, bool last) {
 }
 
 std::string_view XmlParser::namespaceOf(std::string_view prefix) const {
+    if (m_cacheGeneration == m_generation && prefix == m_cachePrefix)
+        return m_cacheNs;
+    std::string_view ns;
     for (auto it = m_namespaces.rbegin(); it != m_namespaces.rend(); ++it) {
-        if (it->first == prefix)
-            return it->second;
+        if (it->first == prefix) {
+            ns = it->second;
+            break;
+        }
     }
-    return {};
+    m_cachePrefix.assign(prefix);
+    m_cacheNs = ns;
+    m_cacheGeneration = m_generation;
+    return ns;
+}
+
+void XmlParser::declareNamespaces(const char** atts) {
+    std::uint32_t added = 0;
+    for (const char** a = atts; a && a[0]; a += 2) {
+        const std::string_view name(a[0]);
+        if (name.substr(0, 5) != "xmlns")
+            continue;
+        if (name.size() == 5) {
+            m_namespaces.emplace_back(std::string(), a[1]);
+        } else if (name[5] == ':') {
+            m_namespaces.emplace_back(std::string(name.substr(6)), a[1]);
+        } else {
+            continue;
+        }
+        ++added;
+    }
+    if (added)
+        ++m_generation;
+    m_declared.push_back(added);
+}
+
+std::pair<std::string_view, std::string_view> XmlParser::resolveElement(std::string_view name) const {
+    const auto [prefix, local] = splitQName(name);
+    const std::string_view ns = namespaceOf(prefix);
+    if (!prefix.empty() && ns.empty()) {
+        throw DocumentError("The document is damaged: the part \"" + m_partName +
+                            "\" uses the undeclared prefix \"" + std::string(prefix) + "\"");
+    }
+    return {ns, local};
 }
 
 void XmlParser::fail(std::exception_ptr error) {
@@ -114,8 +151,9 @@ void XmlParser::onStart(void* self, const char* name, const char** atts) {
             throw DocumentError("The document is damaged: the part \"" + p->m_partName +
                                 "\" is nested too deeply");
         }
-        const auto [ns, local] = splitName(name);
-        p->m_handler.startElement(ns, local, XmlAttributes(atts));
+        p->declareNamespaces(atts);
+        const auto [ns, local] = p->resolveElement(name);
+        p->m_handler.startElement(ns, local, XmlAttributes(*p, atts));
     } catch (...) {
         p->fail(std::current_exception());
     }
@@ -128,8 +166,15 @@ void XmlParser::onEnd(void* self, const char* name) {
     try {
         p->noteEvent();
         --p->m_depth;
-        const auto [ns, local] = splitName(name);
+        const auto [ns, local] = p->resolveElement(name);
         p->m_handler.endElement(ns, local);
+        if (!p->m_declared.empty()) {
+            if (p->m_declared.back()) {
+                p->m_namespaces.resize(p->m_namespaces.size() - p->m_declared.back());
+                ++p->m_generation;
+            }
+            p->m_declared.pop_back();
+        }
     } catch (...) {
         p->fail(std::current_exception());
     }
@@ -144,28 +189,6 @@ void XmlParser::onText(void* self, const char* text, int length) {
         p->m_handler.characters(std::string_view(text, static_cast<std::size_t>(length)));
     } catch (...) {
         p->fail(std::current_exception());
-    }
-}
-
-void XmlParser::onNamespaceStart(void* self, const char* prefix, const char* uri) {
-    auto* p = static_cast<XmlParser*>(self);
-    if (p->m_error)
-        return;
-    try {
-        p->m_namespaces.emplace_back(prefix ? prefix : "", uri ? uri : "");
-    } catch (...) {
-        p->fail(std::current_exception());
-    }
-}
-
-void XmlParser::onNamespaceEnd(void* self, const char* prefix) {
-    auto* p = static_cast<XmlParser*>(self);
-    const std::string_view name = prefix ? prefix : "";
-    for (auto it = p->m_namespaces.rbegin(); it != p->m_namespaces.rend(); ++it) {
-        if (it->first == name) {
-            p->m_namespaces.erase(std::next(it).base());
-            return;
-        }
     }
 }
 

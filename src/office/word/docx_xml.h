@@ -15,16 +15,19 @@ struct XML_ParserStruct;
 
 namespace vantile::office::word::docx {
 
+class XmlParser;
+
 // One attribute list as expat hands it over: name, value, name, value, ..., null.
 class XmlAttributes {
   public:
-    explicit XmlAttributes(const char** atts) : m_atts(atts) {}
+    XmlAttributes(const XmlParser& parser, const char** atts) : m_parser(parser), m_atts(atts) {}
     // The value of the attribute with that namespace and local name; an
     // unqualified attribute also matches, as some producers leave the prefix out.
     const char* find(std::string_view ns, std::string_view local) const;
     const char* find(std::string_view local) const { return find({}, local); }
 
   private:
+    const XmlParser& m_parser;
     const char** m_atts;
 };
 
@@ -48,8 +51,12 @@ class XmlParser {
     void feed(std::span<const std::uint8_t> chunk);
     void finish();
 
-    // The namespace bound to a prefix at the current position ("" when unbound).
+    // The namespace bound to a prefix at the current position ("" when unbound;
+    // the empty prefix gives the default namespace).
     std::string_view namespaceOf(std::string_view prefix) const;
+    // Changes whenever a namespace binding comes or goes: while it stays the same, a
+    // namespace text handed to the handler keeps its address.
+    std::uint64_t generation() const { return m_generation; }
 
     static constexpr std::size_t kMaxDepth = 256;
     static constexpr std::uint64_t kMaxTokenBytes = 8u << 20;
@@ -58,8 +65,6 @@ class XmlParser {
     static void onStart(void* self, const char* name, const char** atts);
     static void onEnd(void* self, const char* name);
     static void onText(void* self, const char* text, int length);
-    static void onNamespaceStart(void* self, const char* prefix, const char* uri);
-    static void onNamespaceEnd(void* self, const char* prefix);
     static void onDoctype(void* self, const char*, const char*, const char*, int);
     static void onEntity(void* self, const char*, int, const char*, int, const char*, const char*,
                          const char*, const char*);
@@ -67,12 +72,21 @@ class XmlParser {
     void parse(const char* data, std::size_t size, bool last);
     void fail(std::exception_ptr error);
     void noteEvent();
+    // Namespaces are resolved here rather than by expat, which is about twice as fast.
+    void declareNamespaces(const char** atts);
+    std::pair<std::string_view, std::string_view> resolveElement(std::string_view name) const;
 
     XML_ParserStruct* m_parser;
     XmlHandler& m_handler;
     std::string m_partName;
     std::exception_ptr m_error;
-    std::vector<std::pair<std::string, std::string>> m_namespaces;
+    std::vector<std::pair<std::string, std::string>> m_namespaces;  // prefix, namespace, innermost last
+    std::uint64_t m_generation = 0;
+    // The last prefix looked up: nearly every element of a part uses the same one or two.
+    mutable std::string m_cachePrefix;
+    mutable std::string_view m_cacheNs;
+    mutable std::uint64_t m_cacheGeneration = UINT64_MAX;
+    std::vector<std::uint32_t> m_declared;  // bindings each open element added
     std::size_t m_depth = 0;
     std::uint64_t m_fed = 0;
     std::uint64_t m_lastEvent = 0;

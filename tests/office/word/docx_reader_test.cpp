@@ -259,6 +259,31 @@ TEST(DocxReader, LegacyHorizontalMergeAndColumnLimit) {
     EXPECT_EQ(capped.columnCount(), docx::kMaxColumns);
 }
 
+TEST(DocxReader, MatchesElementsAndAttributesByNamespaceNotPrefix) {
+    const std::string w = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+    auto items = test::DocxItems("");
+    items[2].data = "<document xmlns=\"" + w +
+                    "\"><body>"
+                    "<x:tbl xmlns:x=\"" +
+                    w +
+                    "\"><tr><tc><tcPr><x:gridSpan x:val=\"2\"/></tcPr>"
+                    "<p><r><t>a</t></r></p></tc></tr></x:tbl>"
+                    "<w:tbl xmlns:w=\"urn:not-word\"><w:tr><w:tc><w:p/></w:tc></w:tr></w:tbl>"
+                    "</body></document>";
+    const Document doc = read(test::BuildZip(items));
+    ASSERT_EQ(doc.tables.size(), 1u);
+    EXPECT_EQ(doc.tables[0].rows[0].cells[0].text, "a");
+    EXPECT_EQ(doc.tables[0].rows[0].cells[0].gridSpan, 2u);
+
+    items[2].data = "<w:document xmlns:w=\"" + w + "\"><w:body><q:tbl/></w:body></w:document>";
+    try {
+        read(test::BuildZip(items));
+        ADD_FAILURE() << "an undeclared prefix was accepted";
+    } catch (const DocumentError& e) {
+        EXPECT_NE(std::string(e.what()).find("undeclared prefix"), std::string::npos) << e.what();
+    }
+}
+
 TEST(DocxReader, FindsTheMainPartThroughRelationshipsAndSeesMacros) {
     DocxOptions options;
     options.mainPart = "content/Main%20Doc.xml";
