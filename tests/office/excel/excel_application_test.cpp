@@ -1,6 +1,7 @@
 #include "office/excel/excel_application.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -367,13 +368,30 @@ TEST(ExcelApplication, FailedSaveKeepsWhatWasThereAndLeavesNoTemporaryFile) {
     EXPECT_NE(messageOf([&] { s.book.call("SaveAs", {missing}); }).find("out.xls"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir.path() / "no folder"));
 
-    if (geteuid() != 0) {  // the superuser writes into read-only folders anyway
-        const fs::path old = dir.write("ro/out.xls", "old result");
-        fs::permissions(dir.path() / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_NE(messageOf([&] { s.book.call("SaveAs", {old.string()}); }), "no error");
-        fs::permissions(dir.path() / "ro", fs::perms::owner_all);
-        EXPECT_EQ(vantile::test::readFile(old), "old result");
+    // A read-only folder holding the previous result. The superuser writes
+    // there anyway, so then the save runs in a child with an ordinary user's rights.
+    const fs::path old = dir.write("ro/out.xls", "old result");
+    const fs::path ro = dir.path() / "ro";
+    fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                            fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    auto saveFails = [&] { return messageOf([&] { s.book.call("SaveAs", {old.string()}); }) != "no error"; };
+    if (geteuid() == 0) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool failed = setgid(65534) == 0 && setuid(65534) == 0 && saveFails();
+            _exit(failed ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "the save into a read-only folder succeeded";
+    } else {
+        EXPECT_TRUE(saveFails());
     }
+    fs::permissions(ro, fs::perms::owner_all);
+    EXPECT_EQ(vantile::test::readFile(old), "old result");
+    EXPECT_EQ(folderEntries(ro), std::vector<std::string>{"out.xls"});
 }
 
 }  // namespace
