@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "office/container/cfb_writer.h"
+#include "support/test_support.h"
 
 namespace vantile::office::container {
 namespace {
@@ -173,6 +175,24 @@ TEST(CompoundFileReader, SiblingLinksThatLoopDoNotHangTheLookup) {
     EXPECT_TRUE(reader.hasStream("A"));
     EXPECT_TRUE(reader.hasStream("C"));
     EXPECT_FALSE(reader.hasStream("D"));
+}
+
+TEST(CompoundFileReader, FuzzedInputsReadOrFailClearly) {
+    // Inputs kept from fuzzing (fuzz/regressions/cfb).
+    const auto dir = std::filesystem::path(VANTILE_SOURCE_DIR) / "fuzz/regressions/cfb";
+    int inputs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const std::string text = test::readFile(entry.path());
+        ++inputs;
+        try {
+            const CompoundFileReader reader(std::span<const std::uint8_t>(
+                reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+            for (const char* path : {"WordDocument", "1Table", "0Table", "Data", "Macros/VBA/dir"})
+                (void)reader.readStream(path);
+        } catch (const CompoundFileError&) {
+        }
+    }
+    EXPECT_GT(inputs, 0);
 }
 
 }  // namespace
