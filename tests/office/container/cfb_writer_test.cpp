@@ -81,14 +81,14 @@ struct Written {
     std::vector<std::uint8_t> file;
 };
 
-Written writeStreams(const std::vector<std::pair<std::string, std::size_t>>& specs) {
+Written writeStreams(const std::vector<std::pair<std::string, std::size_t>>& wanted) {
     Written w;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        w.names.push_back(specs[i].first);
-        w.data.push_back(pattern(specs[i].second, static_cast<unsigned>(i)));
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        w.names.push_back(wanted[i].first);
+        w.data.push_back(pattern(wanted[i].second, static_cast<unsigned>(i)));
     }
     std::vector<CompoundFileStream> streams;
-    for (std::size_t i = 0; i < specs.size(); ++i)
+    for (std::size_t i = 0; i < wanted.size(); ++i)
         streams.push_back({wide(w.names[i]), w.data[i]});
     w.file = WriteCompoundFile(streams);
     return w;
@@ -220,11 +220,11 @@ TEST(CfbWriter, SmallAndLargeStreamsRoundTripThroughAnIndependentReader) {
 
 TEST(CfbWriter, DirectoryTreesOfEverySizeAreValidRedBlackTrees) {
     for (std::size_t n = 1; n <= 17; ++n) {
-        std::vector<std::pair<std::string, std::size_t>> specs;
+        std::vector<std::pair<std::string, std::size_t>> wanted;
         for (std::size_t i = 0; i < n; ++i)
-            specs.push_back({"S" + std::string(i % 5 + 1, char('a' + i)), 10});
+            wanted.push_back({"S" + std::string(i % 5 + 1, char('a' + i)), 10});
         SCOPED_TRACE(n);
-        expectValidDirectory(writeStreams(specs).file, n);
+        expectValidDirectory(writeStreams(wanted).file, n);
     }
 }
 
