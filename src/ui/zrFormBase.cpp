@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFont>
+#include <QFontInfo>
 #include <QPalette>
 #include <QScreen>
 #include <QShowEvent>
@@ -36,6 +37,10 @@ TzrFrmBase::TzrFrmBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent,
     QFont f(QStringLiteral("Tahoma"));
     f.setPixelSize(11);
     f.setStyleHint(QFont::SansSerif);
+    if (!QFontInfo(f).family().startsWith(QStringLiteral("Tahoma"))) {
+        // A stand-in for the narrow Tahoma: its condensed face where there is one.
+        f.setStretch(QFont::SemiCondensed);
+    }
     setFont(f);
 }
 

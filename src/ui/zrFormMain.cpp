@@ -306,8 +306,10 @@ void TzrFrmMain::BuildPanels() {
                          "Choose file(s) and click \"Convert\" to convert them", 588, 8, 38);
     cSubdir = new QCheckBox(QStringLiteral("Su&b folders"), pSource);
     cSubdir->setObjectName(QStringLiteral("cSubdir"));
-    cSubdir->setGeometry(634, 10, 72, 21);
     cSubdir->setLayoutDirection(Qt::RightToLeft);
+    // Right-aligned at its place; wider where the fallback font needs it.
+    const int subdirLeft = std::max(628, 706 - cSubdir->sizeHint().width());
+    cSubdir->setGeometry(subdirLeft, 10, 706 - subdirLeft, 21);
     MarkBound(cSubdir, "Checked");
     bSearch = actionButton(pSource, "bSearch", aSearch, 710, 8, 76);
 

@@ -47,7 +47,7 @@ std::size_t writeSettings(RecordStream& out) {
     out.u16(1);       // first page number
     out.u16(1);       // fit to one page wide
     out.u16(1);       // and high
-    out.u16(0x0004);  // no printer settings
+    out.u16(0x0006);  // portrait, no printer settings
     out.u16(0);       // resolutions
     out.u16(0);
     out.f64(0.5);  // header and footer margins in inches
