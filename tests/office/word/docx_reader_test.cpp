@@ -284,6 +284,29 @@ TEST(DocxReader, MatchesElementsAndAttributesByNamespaceNotPrefix) {
     }
 }
 
+TEST(DocxReader, ReadsPartsInUtf16) {
+    auto items =
+        test::DocxItems(Tbl({Row({Cell("Gr\xC3\xBC\xC3\x9F"
+                                       "e")})}));
+    // The same main part as UTF-16LE with a byte-order mark (ASCII and Latin-1 characters only here).
+    std::string utf16 = "\xFF\xFE";
+    std::string utf8 = items[2].data;
+    utf8.replace(utf8.find("UTF-8"), 5, "UTF-16");
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        unsigned cp = static_cast<unsigned char>(utf8[i]);
+        if (cp >= 0xC0)
+            cp = ((cp & 0x1F) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F);
+        utf16.push_back(static_cast<char>(cp & 0xFF));
+        utf16.push_back(static_cast<char>(cp >> 8));
+    }
+    items[2].data = utf16;
+    const Document doc = read(test::BuildZip(items));
+    ASSERT_EQ(doc.tables.size(), 1u);
+    EXPECT_EQ(doc.tables[0].rows[0].cells[0].text,
+              "Gr\xC3\xBC\xC3\x9F"
+              "e");
+}
+
 TEST(DocxReader, FindsTheMainPartThroughRelationshipsAndSeesMacros) {
     DocxOptions options;
     options.mainPart = "content/Main%20Doc.xml";
