@@ -403,10 +403,12 @@ class DocParser {
             case 0x07:
             case 0x0C: {
                 // A cell mark or section mark counts only where its paragraph ends;
-                // elsewhere it is a stray character (0x0C: a page break).
+                // elsewhere 0x07 is a stray character and 0x0C a page break.
                 const auto lookup = m_pages.find(fc, width);
                 if (lookup.endsRun)
                     paragraphEnd(c, lookup, piece);
+                else if (c == 0x0C)
+                    visible(c);
                 return;
             }
             case 0x13:
@@ -436,10 +438,10 @@ class DocParser {
         if (m_codeFields > 0 || m_suppressed)
             return;
         if (c < 0x20) {
-            // Tabs and line breaks stay; a non-breaking hyphen shows as a hyphen; the
-            // anchors of pictures, drawings, notes and comments, optional hyphens and
-            // breaks inside a cell show no text.
-            if (c == 0x09 || c == 0x0B)
+            // Tabs, line, page and column breaks stay (as the .docx reader gives them); a
+            // non-breaking hyphen shows as a hyphen; the anchors of pictures, drawings,
+            // notes and comments and optional hyphens show no text.
+            if (c == 0x09 || c == 0x0B || c == 0x0C || c == 0x0E)
                 m_paragraph.push_back(static_cast<char>(c));
             else if (c == 0x1E)
                 m_paragraph.push_back('-');

@@ -57,7 +57,7 @@ TEST(DocReader, TextKeepsFieldResultsAndMapsSpecialCharacters) {
         cell(u"a\tb\vc\x1E"
              u"d\x1F"
              u"e\x01\x08\x02\x05"
-             u"f\x07g"),  // stray 0x07 inside a paragraph
+             u"f\x07g\x0Ch\x0E"),  // stray 0x07; page and column breaks
         ttp({0, 100, 200, 300}),
         {u"p1\r", false, testdoc::inTable()},
         cell(u"p2"),
@@ -65,7 +65,8 @@ TEST(DocReader, TextKeepsFieldResultsAndMapsSpecialCharacters) {
     }));
     ASSERT_EQ(doc.tables.size(), 1u);
     ASSERT_EQ(doc.tables[0].rows.size(), 2u);
-    EXPECT_EQ(texts(doc.tables[0].rows[0]), (std::vector<std::string>{"x12y", "outer|", "a\tb\vc-defg"}));
+    EXPECT_EQ(texts(doc.tables[0].rows[0]),
+              (std::vector<std::string>{"x12y", "outer|", "a\tb\vc-defg\fh\x0E"}));
     EXPECT_EQ(texts(doc.tables[0].rows[1]), (std::vector<std::string>{"p1\rp2"}));
 }
 
