@@ -165,5 +165,40 @@ TEST(SharedStrings, AStringHeaderNeverEndsARecord) {
     EXPECT_EQ(r[1].second, (Bytes{2, 0, 0, 'b', 'c'}));
 }
 
+TEST(SharedStrings, ExtSstPointsAtEveryBucketsFirstString) {
+    std::vector<std::u16string> texts;
+    for (int i = 0; i < 2000; ++i) {
+        texts.emplace_back(100 + i % 300, static_cast<char16_t>(i % 2 ? u'a' + i % 26 : 0x400 + i % 32));
+    }
+    SharedStrings strings;
+    for (const auto& t : texts)
+        strings.add(t);
+    RecordStream out;
+    strings.write(out);
+    const Bytes b = out.bytes();
+    const auto r = records(b);
+    ASSERT_GT(r.size(), 30u);  // many CONTINUE records
+    const Bytes& ext = r.back().second;
+    ASSERT_EQ(r.back().first, biff8::kExtSst);
+    const std::size_t perBucket = ext[0] | (ext[1] << 8);
+    EXPECT_EQ(perBucket, 2000u / 128 + 1);
+    const std::size_t buckets = (ext.size() - 2) / 8;
+    ASSERT_EQ(buckets, (2000 + perBucket - 1) / perBucket);
+    for (std::size_t k = 0; k < buckets; ++k) {
+        SCOPED_TRACE(k);
+        const std::size_t at = ext[2 + 8 * k] | (ext[3 + 8 * k] << 8) | (ext[4 + 8 * k] << 16);
+        const std::size_t offset = ext[6 + 8 * k] | (ext[7 + 8 * k] << 8);
+        // The string's count and flags at that position...
+        const std::u16string& first = texts[k * perBucket];
+        EXPECT_EQ(b[at] | (b[at + 1] << 8), static_cast<int>(first.size()));
+        EXPECT_EQ(b[at + 2], first[0] > 0xFF ? 1 : 0);
+        // ...inside the SST or CONTINUE record that begins `offset` bytes earlier.
+        const std::size_t recordAt = at - offset;
+        const int type = b[recordAt] | (b[recordAt + 1] << 8);
+        EXPECT_TRUE(type == biff8::kSst || type == biff8::kContinue) << type;
+        EXPECT_LT(at, recordAt + 4 + (b[recordAt + 2] | (b[recordAt + 3] << 8)));
+    }
+}
+
 }  // namespace
 }  // namespace vantile::office::excel
