@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "batch/zrBatch.h"
+#include "platform/files.h"
 #include "platform/shell_open.h"
 #include "project/zrProject.h"
 #include "shell/zrApp.h"
@@ -34,6 +35,14 @@ TEST(Startup, ProductDescription) {
     EXPECT_EQ(project.FTargetExtMacro, "");
     EXPECT_TRUE(SkipOwnerFiles);
     SkipOwnerFiles = skipBefore;
+}
+
+TEST(Startup, OnlyTheFirstArgumentCounts) {
+    const char* argv[] = {"vantile", "/a folder/my \"x\".batch-vantile", "-U"};
+    const TzrApp app = TzrApp::FromArguments(3, argv);
+    EXPECT_EQ(app.Param, "/a folder/my \"x\".batch-vantile");
+    EXPECT_EQ(app.ExeName, platform::ExecutablePath());
+    EXPECT_EQ(TzrApp::FromArguments(1, argv).Param, "");
 }
 
 TEST(Startup, RunModeChoice) {
