@@ -67,6 +67,7 @@ class TestRun : public QObject {
     void daemonRepeatsUntilStop();
     void closingDuringARunWaitsForTheConverters();
     void replacingTheListDuringARunIsRefused();
+    void addressSourceAndHandlerErrors();
     void realEnginesConvertADocument();
 };
 
@@ -170,6 +171,10 @@ void TestRun::pauseThenConvertContinuesTheBatch() {
     QTRY_COMPARE_WITH_TIMEOUT(w.Running(), 0, kWait);
     QCOMPARE(Statuses(w), QStringLiteral("1 2 1 0 0"));
     QCOMPARE(w.Batch(), batch);
+    // Rows not finished export as running, with an empty result.
+    const std::string exported = env.Dir() + "paused.log";
+    w.ExportList(exported);
+    QCOMPARE(platform::ReadTextLines(exported).back(), "[Running] => " + env.Dir() + "in/e.doc => ");
     QCOMPARE(env.Links.size(), std::size_t(1));
 
     TFakeConvertor::Gate.Open();
@@ -289,6 +294,29 @@ void TestRun::replacingTheListDuringARunIsRefused() {
     // At rest the drop replaces the list.
     w.DropFiles(w.lViewer, {x});
     QCOMPARE(Statuses(w), QStringLiteral("0"));
+}
+
+void TestRun::addressSourceAndHandlerErrors() {
+    test::TWindowEnv env;
+    TzrFrmMain w(env.Project(), env.Opener());
+    std::vector<std::string> errors;
+    w.SetErrorHandler([&errors](const std::string& message) { errors.push_back(message); });
+    // An address is the one task of its batch.
+    w.eSource->setText(QStringLiteral("http://example.invalid/a.doc"));
+    w.aSearch->trigger();
+    w.FlushRows();
+    QCOMPARE(w.Rows()->rowCount(), 1);
+    QCOMPARE(w.Rows()->Row(0).FileName, QStringLiteral("http://example.invalid/a.doc"));
+    // A folder search without a target cannot prepare it: the error reaches the
+    // handler and the list stays empty.
+    w.eSource->setText(QString::fromStdString(env.Dir() + "*.doc?"));
+    w.eTarget->clear();
+    w.aSearch->trigger();
+    QCOMPARE(errors.size(), std::size_t(1));
+    QVERIFY(QString::fromStdString(errors[0]).contains(QStringLiteral("Unable to create directory")));
+    w.FlushRows();
+    QCOMPARE(w.Rows()->rowCount(), 0);
+    QVERIFY(w.aSearch->isEnabled());
 }
 
 void TestRun::realEnginesConvertADocument() {
