@@ -5,6 +5,7 @@
 #include <exception>
 #include <list>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "batch/zrBatch.h"
@@ -73,12 +74,25 @@ void TzrWorkBase::Start() {
         return;
     auto done = std::make_shared<std::atomic<bool>>(false);
     auto& threads = workerThreads();
-    // The thread owns the worker until its end: the worker frees itself.
-    std::thread thread([self = shared_from_this(), done]() mutable {
-        self->Run();
-        self.reset();
-        done->store(true);
-    });
+    std::thread thread;
+    try {
+        // The thread owns the worker until its end: the worker frees itself.
+        thread = std::thread([self = shared_from_this(), done]() mutable {
+            self->Run();
+            self.reset();
+            done->store(true);
+        });
+    } catch (const std::system_error&) {
+        // The system has no thread left for this worker: it ends at once, so that its
+        // end is still reported, and leaves the tasks to the others.
+        Terminate();
+        try {
+            ThreadEnded();
+        } catch (...) {
+        }
+        FEnded.store(true);
+        return;
+    }
     threads.add(std::move(thread), std::move(done));
 }
 

@@ -3,17 +3,20 @@
 // started, given their finish handler and stopped through the head; the per-task
 // frame (convert, then report); target naming and the treatment of the source.
 //
-// Lifetime: every worker is owned by shared_ptrs. The chain links are weak, and a
-// worker that has not been started yet is kept by its predecessor; a started worker
-// is kept by its own thread until the thread has ended. So TerminateAll can never
-// reach a worker that has been freed, and a worker frees itself unless the owner
-// still holds it (the owner holds the head only).
+// Lifetime: every worker is owned by shared_ptrs. The workers of a chain know each
+// other only through weak references, and the workers behind the head are kept by
+// the head until they run; a started worker is kept by its own thread until the
+// thread has ended. So TerminateAll can never reach a worker that has been freed,
+// a worker that ended early never cuts the chain, and a worker frees itself unless
+// the owner still holds it (the owner holds the head only). The chain is built and
+// walked in loops, never recursively, so any "ThreadsCount" is safe for the stack.
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "batch/zrBatch.h"
 #include "project/zrEvents.h"
@@ -65,7 +68,7 @@ class TzrConvertor : public TzrWorkBase {
     void FinishTask(TzrBatch* Batch, TzrNode* Node, const std::string& Target);
 
     // The next worker of the chain while it lives.
-    std::shared_ptr<TzrConvertor> Next() const { return FNext.lock(); }
+    std::shared_ptr<TzrConvertor> Next() const;
 
   protected:
     void DoWork() override;
@@ -76,9 +79,15 @@ class TzrConvertor : public TzrWorkBase {
     TzrNodeEvent FOnTaskDone;
 
   private:
-    std::weak_ptr<TzrConvertor> FNext;
-    // Keeps the next worker until it runs on its own thread.
-    std::shared_ptr<TzrConvertor> FPendingNext;
+    struct TzrChain;
+    // The workers behind this one that are still alive, in chain order.
+    std::vector<std::shared_ptr<TzrConvertor>> Following() const;
+
+    // Shared by the workers of a chain: weak references by position (0 = head).
+    std::shared_ptr<TzrChain> FChain;
+    std::size_t FPosition = 0;
+    // The head keeps the workers behind it until they run on their own threads.
+    std::vector<std::shared_ptr<TzrConvertor>> FPending;
     mutable std::mutex FFinishLock;
     TzrEvent FOnFinish;
 };

@@ -221,6 +221,49 @@ TEST_F(ConvertorTest, WorkersFreeThemselvesExceptTheHeldHead) {
     EXPECT_TRUE(head->Ended());
 }
 
+TEST_F(ConvertorTest, HugeThreadsCountBuildsAndStopsTheChainWithoutRecursion) {
+    set("ThreadsCount", "200000");
+    TzrBatch batch;
+    std::weak_ptr<TzrConvertor> tail;
+    {
+        auto head = TzrConvertor::CreateConvertors(&batch, m_out.str(), {});
+        EXPECT_EQ(head->FCount, 200000);
+        head->SetOnFinish([] {});
+        head->TerminateAll();
+        auto last = head->Next();
+        EXPECT_EQ(last->FCount, 199999);
+        EXPECT_TRUE(last->Terminated());
+    }
+}
+
+TEST_F(ConvertorTest, AWorkerThatEndedEarlyDoesNotCutTheChain) {
+    set("ThreadsCount", "3");
+    TzrBatch batch;
+    CountingConvertor::release = false;
+    batch.AddTask("/in/0hold");
+    batch.AddTask("/in/1hold");
+    batch.AddTask("/in/2");
+    auto head = TzrConvertor::CreateConvertors(&batch, m_out.str(), {});
+    auto second = head->Next();
+    auto third = second->Next();
+    // Only the second worker runs at first, and it stops after its task.
+    second->Terminate();
+    std::weak_ptr<TzrConvertor> gone = second;
+    head->ResumeAll();
+    second.reset();
+    while (CountingConvertor::holding < 2)
+        std::this_thread::yield();
+    CountingConvertor::release = true;
+    while (!gone.expired())
+        std::this_thread::yield();
+    head->TerminateAll();
+    EXPECT_TRUE(third->Terminated());
+    third.reset();
+    batch.AddFile("/in/3");
+    WaitForWorkerThreads();
+    EXPECT_GE(batch.SuccessCount(), 2);
+}
+
 TEST_F(ConvertorTest, ChainNeverStartedStartsNoWorkAndIsFreed) {
     set("ThreadsCount", "2");
     TzrBatch batch;
