@@ -72,6 +72,18 @@ class XmlParser {
     void parse(const char* data, std::size_t size, bool last);
     void fail(std::exception_ptr error);
     void noteEvent();
+    void startEvent(const char* name, const char** atts);
+    void endEvent(const char* name);
+
+    // UTF-8 parts (nearly all) go through a scanner of our own, several times faster
+    // than expat; parts in other encodings go to expat.
+    enum class Mode { Undecided, Expat, Scanner };
+    void choose(bool last);
+    void scan(bool last);
+    bool scanTag(std::size_t& at, bool last);
+    void scanText(std::size_t from, std::size_t to);
+    void validateUtf8(std::string_view bytes);
+    [[noreturn]] void malformed(const char* what, std::size_t at) const;
     // Namespaces are resolved here rather than by expat, which is about twice as fast.
     void declareNamespaces(const char** atts);
     std::pair<std::string_view, std::string_view> resolveElement(std::string_view name) const;
@@ -87,6 +99,20 @@ class XmlParser {
     mutable std::string_view m_cacheNs;
     mutable std::uint64_t m_cacheGeneration = UINT64_MAX;
     std::vector<std::uint32_t> m_declared;  // bindings each open element added
+    Mode m_mode = Mode::Undecided;
+    std::string m_buffer;         // input not yet scanned
+    std::uint64_t m_scanned = 0;  // bytes of the part before m_buffer
+    std::size_t m_validated = 0;  // bytes of m_buffer checked to be UTF-8
+    std::string m_openNames;      // names of the open elements, each ended by NUL
+    std::vector<std::uint32_t> m_openStarts;
+    std::string m_scratch;  // decoded names and values of one tag
+    std::vector<std::size_t> m_attOffsets;
+    std::vector<const char*> m_attPointers;
+    std::string m_text;
+    bool m_rootSeen = false;
+    std::uint32_t m_utf8Code = 0;  // the UTF-8 sequence being validated across chunks
+    std::uint32_t m_utf8Minimum = 0;
+    int m_utf8Pending = 0;
     std::size_t m_depth = 0;
     std::uint64_t m_fed = 0;
     std::uint64_t m_lastEvent = 0;
