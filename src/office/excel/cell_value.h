@@ -3,6 +3,7 @@
 // text becomes a number only when the number shows exactly that text again.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,11 +14,11 @@ namespace vantile::office::excel {
 inline constexpr std::size_t kMaxCellTextUnits = 32767;
 
 struct CellValue {
-    enum class Kind { Empty, Number, Text };
+    enum class Kind : std::uint8_t { Empty, Number, Text };
     Kind kind = Kind::Empty;
+    bool wrap = false;  // the text has line breaks and wraps in its cell
     double number = 0;
     std::u16string text;  // line breaks are LF
-    bool wrap = false;    // the text has line breaks and wraps in its cell
 
     bool operator==(const CellValue&) const = default;
 };
