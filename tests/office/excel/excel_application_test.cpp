@@ -326,6 +326,23 @@ TEST(ExcelApplication, WorksheetTemplateGivesOneSheet) {
     EXPECT_NE(messageOf([&] { app.get("Workbooks").call("Add", {"C:\\template.xlt"}); }), "no error");
 }
 
+TEST(ExcelApplication, ValuesOfEveryVariantKind) {
+    Session s;
+    Variant sheet = s.sheet(1);
+    const std::vector<std::pair<Variant, Variant>> cases = {
+        {Variant(42), Variant(42.0)},     {Variant(2.5), Variant(2.5)},
+        {Variant("2.5"), Variant(2.5)},   {Variant("2.50"), Variant("2.50")},
+        {Variant(true), Variant("TRUE")}, {Variant("a\vb"), Variant("a\nb")},
+        {Variant(), Variant()},           {Variant(""), Variant()},
+    };
+    for (const auto& [written, read] : cases) {
+        sheet.put("Cells", "old", {1, 1});
+        sheet.put("Cells", written, {1, 1});
+        EXPECT_EQ(sheet.get("Cells", {1, 1}).get("Value"), read) << written.toString();
+    }
+    EXPECT_NE(messageOf([&] { sheet.put("Cells", Variant(sheet), {1, 1}); }), "no error");
+}
+
 TEST(ExcelApplication, ClosedWorkbooksAndAQuitApplicationRefuseCalls) {
     Session s;
     s.book.call("Close", {kMissing});
