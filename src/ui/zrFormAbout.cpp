@@ -64,6 +64,9 @@ void TzrFrmAbout::ShowAbout() {
     if (FShowCount == 0) {
         if (FProject.PureConsole() && FMainForm) {
             FMainForm->setWindowOpacity(0.0);
+            // Without a compositor an X11 window ignores its opacity: the window is
+            // then never mapped at all, while it still counts as shown.
+            FMainForm->setAttribute(Qt::WA_DontShowOnScreen, true);
         }
     } else {
         ShowModal();

@@ -297,6 +297,7 @@ void TestForms::aboutBox() {
     about.ShowAbout();  // the start-up call shows nothing
     QVERIFY(!about.isVisible());
     QCOMPARE(w.windowOpacity(), 1.0);
+    QVERIFY(!w.testAttribute(Qt::WA_DontShowOnScreen));
     QString product, version;
     OnNextModal([&](QWidget* box) {
         product = box->findChild<QLabel*>(QStringLiteral("lblProduct"))->text();
@@ -323,6 +324,7 @@ void TestForms::pureConsoleKeepsTheWindowInvisible() {
     TzrFrmVantileAbout about(env.Project(), &w);
     about.ShowAbout();
     QCOMPARE(w.windowOpacity(), 0.0);
+    QVERIFY(w.testAttribute(Qt::WA_DontShowOnScreen));
     QVERIFY(!about.isVisible());
 }
 
