@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "office/word/docx_reader.h"
@@ -56,66 +55,147 @@ enum class Tok : std::uint8_t {
     Fallback,
 };
 
-const std::unordered_map<std::string_view, Tok>& wordElements() {
-    static const std::unordered_map<std::string_view, Tok> map = {
-        {"document", Tok::Document},
-        {"tbl", Tok::Tbl},
-        {"tblGrid", Tok::TblGrid},
-        {"gridCol", Tok::GridCol},
-        {"tr", Tok::Tr},
-        {"trPr", Tok::TrPr},
-        {"gridBefore", Tok::GridBefore},
-        {"tc", Tok::Tc},
-        {"tcPr", Tok::TcPr},
-        {"gridSpan", Tok::GridSpan},
-        {"vMerge", Tok::VMerge},
-        {"hMerge", Tok::HMerge},
-        {"tcW", Tok::TcW},
-        {"p", Tok::P},
-        {"pPr", Tok::PPr},
-        {"r", Tok::R},
-        {"rPr", Tok::RPr},
-        {"t", Tok::T},
-        {"tab", Tok::Tab},
-        {"ptab", Tok::Tab},
-        {"br", Tok::Br},
-        {"cr", Tok::Cr},
-        {"noBreakHyphen", Tok::NoBreakHyphen},
-        {"sym", Tok::Sym},
-        {"fldChar", Tok::FldChar},
-        // Deleted and moved-away content; as run properties these mark a deleted paragraph mark.
-        {"del", Tok::Del},
-        {"moveFrom", Tok::Del},
-        {"vanish", Tok::Vanish},
-        // Field codes, deleted text, ruby annotations.
-        {"instrText", Tok::Skip},
-        {"delText", Tok::Skip},
-        {"delInstrText", Tok::Skip},
-        {"rt", Tok::Skip},
-        {"fldData", Tok::Skip},
-        // Content-control and custom-XML properties (placeholder text lives there).
-        {"sdtPr", Tok::Skip},
-        {"sdtEndPr", Tok::Skip},
-        {"customXmlPr", Tok::Skip},
-        {"smartTagPr", Tok::Skip},
-        // Drawings and text boxes are stories of their own.
-        {"drawing", Tok::Skip},
-        {"pict", Tok::Skip},
-        {"object", Tok::Skip},
-        {"txbxContent", Tok::Skip},
-        {"background", Tok::Skip},
-        // Former properties of tracked changes: their old grid must not be taken for the table's.
-        {"rPrChange", Tok::Skip},
-        {"pPrChange", Tok::Skip},
-        {"sectPrChange", Tok::Skip},
-        {"tblPrChange", Tok::Skip},
-        {"tblPrExChange", Tok::Skip},
-        {"trPrChange", Tok::Skip},
-        {"tcPrChange", Tok::Skip},
-        {"tblGridChange", Tok::Skip},
-        {"numberingChange", Tok::Skip},
-    };
-    return map;
+// The WordprocessingML elements this reader acts on; every other one is looked through.
+// Skipped: field codes, deleted text, ruby annotations, the properties of content controls
+// and custom XML (placeholder text lives there), drawings and text boxes (stories of their
+// own), and the former properties kept by tracked changes (their old grid is no grid).
+// w:del and w:moveFrom wrap deleted content; as run properties they mark a deleted paragraph mark.
+Tok wordElement(std::string_view local) {
+    switch (local.size()) {
+        case 1:
+            if (local == "p")
+                return Tok::P;
+            if (local == "r")
+                return Tok::R;
+            if (local == "t")
+                return Tok::T;
+            break;
+        case 2:
+            if (local == "tr")
+                return Tok::Tr;
+            if (local == "tc")
+                return Tok::Tc;
+            if (local == "br")
+                return Tok::Br;
+            if (local == "cr")
+                return Tok::Cr;
+            if (local == "rt")
+                return Tok::Skip;
+            break;
+        case 3:
+            if (local == "tbl")
+                return Tok::Tbl;
+            if (local == "tcW")
+                return Tok::TcW;
+            if (local == "pPr")
+                return Tok::PPr;
+            if (local == "rPr")
+                return Tok::RPr;
+            if (local == "tab")
+                return Tok::Tab;
+            if (local == "sym")
+                return Tok::Sym;
+            if (local == "del")
+                return Tok::Del;
+            break;
+        case 4:
+            if (local == "trPr")
+                return Tok::TrPr;
+            if (local == "tcPr")
+                return Tok::TcPr;
+            if (local == "ptab")
+                return Tok::Tab;
+            if (local == "pict")
+                return Tok::Skip;
+            break;
+        case 5:
+            if (local == "sdtPr")
+                return Tok::Skip;
+            break;
+        case 6:
+            if (local == "vMerge")
+                return Tok::VMerge;
+            if (local == "hMerge")
+                return Tok::HMerge;
+            if (local == "vanish")
+                return Tok::Vanish;
+            if (local == "object")
+                return Tok::Skip;
+            break;
+        case 7:
+            if (local == "tblGrid")
+                return Tok::TblGrid;
+            if (local == "gridCol")
+                return Tok::GridCol;
+            if (local == "fldChar")
+                return Tok::FldChar;
+            if (local == "delText")
+                return Tok::Skip;
+            if (local == "fldData")
+                return Tok::Skip;
+            if (local == "drawing")
+                return Tok::Skip;
+            break;
+        case 8:
+            if (local == "document")
+                return Tok::Document;
+            if (local == "gridSpan")
+                return Tok::GridSpan;
+            if (local == "moveFrom")
+                return Tok::Del;
+            if (local == "sdtEndPr")
+                return Tok::Skip;
+            break;
+        case 9:
+            if (local == "instrText")
+                return Tok::Skip;
+            if (local == "rPrChange")
+                return Tok::Skip;
+            if (local == "pPrChange")
+                return Tok::Skip;
+            break;
+        case 10:
+            if (local == "gridBefore")
+                return Tok::GridBefore;
+            if (local == "smartTagPr")
+                return Tok::Skip;
+            if (local == "background")
+                return Tok::Skip;
+            if (local == "trPrChange")
+                return Tok::Skip;
+            if (local == "tcPrChange")
+                return Tok::Skip;
+            break;
+        case 11:
+            if (local == "customXmlPr")
+                return Tok::Skip;
+            if (local == "txbxContent")
+                return Tok::Skip;
+            if (local == "tblPrChange")
+                return Tok::Skip;
+            break;
+        case 12:
+            if (local == "delInstrText")
+                return Tok::Skip;
+            if (local == "sectPrChange")
+                return Tok::Skip;
+            break;
+        case 13:
+            if (local == "noBreakHyphen")
+                return Tok::NoBreakHyphen;
+            if (local == "tblPrExChange")
+                return Tok::Skip;
+            if (local == "tblGridChange")
+                return Tok::Skip;
+            break;
+        case 15:
+            if (local == "numberingChange")
+                return Tok::Skip;
+            break;
+        default:
+            break;
+    }
+    return Tok::Other;
 }
 
 bool isWordNs(std::string_view ns) {
@@ -124,9 +204,7 @@ bool isWordNs(std::string_view ns) {
 
 Tok classify(bool word, std::string_view ns, std::string_view local) {
     if (word) {
-        const auto& map = wordElements();
-        const auto it = map.find(local);
-        return it == map.end() ? Tok::Other : it->second;
+        return wordElement(local);
     }
     if (ns == kMarkupCompatibilityNs) {
         if (local == "AlternateContent")
