@@ -317,32 +317,36 @@ StyleSheet::StyleSheet(Bytes table, FcLcb stshf) {
             if (s->opcode == 0x083C)
                 own[i] = s->operand[0] == 0 ? 0 : s->operand[0] == 1 ? 1 : s->operand[0] == 0x81 ? 3 : 2;
     }
-    // Resolve through the base styles; a chain longer than the style count is a loop.
+    // Resolve through the base styles once each; a base chain that loops starts from nothing.
     m_hidden.assign(count, false);
     m_explicit.assign(count, false);
+    std::vector<std::uint8_t> state(count, 0);  // 0 not seen, 1 on the chain being resolved, 2 done
+    std::vector<std::size_t> chain;
     for (std::size_t i = 0; i < count; ++i) {
-        std::vector<std::size_t> chain;
-        for (std::size_t s = i; s < count && chain.size() <= count; s = base[s])
+        chain.clear();
+        std::size_t s = i;
+        for (; s < count && state[s] == 0; s = base[s]) {
+            state[s] = 1;
             chain.push_back(s);
+        }
         bool hidden = false;
         bool set = false;
-        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-            switch (own[*it]) {
-                case 0:
-                case 1:
-                    hidden = own[*it] == 1;
-                    set = true;
-                    break;
-                case 3:
-                    hidden = !hidden;
-                    set = true;
-                    break;
-                default:
-                    break;
-            }
+        if (s < count && state[s] == 2) {
+            hidden = m_hidden[s];
+            set = m_explicit[s];
         }
-        m_hidden[i] = hidden;
-        m_explicit[i] = set;
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            if (own[*it] == 0 || own[*it] == 1) {
+                hidden = own[*it] == 1;
+                set = true;
+            } else if (own[*it] == 3) {
+                hidden = !hidden;
+                set = true;
+            }
+            m_hidden[*it] = hidden;
+            m_explicit[*it] = set;
+            state[*it] = 2;
+        }
     }
 }
 

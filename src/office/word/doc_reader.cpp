@@ -43,6 +43,7 @@ constexpr std::uint16_t kSprmTDxaAbs = 0x940E;
 constexpr std::uint16_t kSprmTDyaAbs = 0x940F;
 
 constexpr std::size_t kMaxCellsPerRow = 1024;  // far above Word's 63, a bound for hostile edits
+constexpr std::uint64_t kWorkLimit = std::uint64_t{1} << 28;  // property bytes and cell edits per document
 
 std::int32_t i32(Bytes b) {
     return static_cast<std::int32_t>(
@@ -376,6 +377,7 @@ class DocParser {
             m_runStart = run.fcStart;
             m_runEnd = run.fcEnd > run.fcStart ? run.fcEnd : fc + width;
             m_runChars = CharProps{};
+            spend(run.grpprl.size());
             applyCharacterSprms(run.grpprl, m_runChars);
             m_suppressed = hidden() || m_runChars.deleted || m_pieceChars.deleted;
             m_symbol = m_pieceChars.symbol ? m_pieceChars.symbol : m_runChars.symbol;
@@ -450,7 +452,16 @@ class DocParser {
         appendUtf8(m_paragraph, c);
     }
 
+    // Property lists may be shared by any number of paragraphs and rows; a bound on the
+    // work they cause keeps a small hostile file from running for hours.
+    void spend(std::uint64_t amount) {
+        m_work += amount;
+        if (m_work > kWorkLimit)
+            doc::damaged("its formatting is too large to process");
+    }
+
     void apply(Bytes grpprl, ParagraphProps& props, bool allowHuge) {
+        spend(grpprl.size());
         for (std::size_t at = 0; auto s = doc::nextSprm(grpprl, at);) {
             const Bytes op = s->operand;
             switch (s->opcode) {
@@ -548,6 +559,7 @@ class DocParser {
         PendingRow row;
         for (const Bytes list : props.lists) {
             for (std::size_t at = 0; auto s = doc::nextSprm(list, at);) {
+                spend(1 + (row.def ? row.def->cellCount() : 0));
                 applyTableSprm(*s, row.def);
                 if (s->opcode == kSprmTPc)
                     row.position[0] = s->operand[0];
@@ -565,6 +577,11 @@ class DocParser {
         if (!m_cellText.empty())
             m_cells.push_back(std::move(m_cellText));
         m_cellText.clear();
+        // Only the boundaries of cells that exist matter; keeping no more bounds memory by the text.
+        if (row.def && row.def->cellCount() > m_cells.size()) {
+            row.def->edges.resize(m_cells.size() + 1);
+            row.def->cells.resize(m_cells.size());
+        }
         row.cells = std::move(m_cells);
         m_cells.clear();
         m_rows.push_back(std::move(row));
@@ -599,6 +616,7 @@ class DocParser {
     doc::CharacterPages m_chars;
     doc::StyleSheet m_styles;
     Document m_document;
+    std::uint64_t m_work = 0;
 
     std::uint32_t m_paragraphStart = 0;
     std::uint32_t m_paragraphEnd = 0;
