@@ -231,17 +231,24 @@ class WordSimple : public Fake {
 class WordApp : public Fake {
   public:
     explicit WordApp(Office of) : Fake(std::move(of), "Word", false) {}
+    void put(std::string_view m, const Variant& v, Args a) override {
+        logPut(m, v, a);
+        if (sameName(m, "Visible") && o->visibleError)
+            throw AutomationError(*o->visibleError);
+    }
     Variant get(std::string_view m, Args a) override {
         logGet(m, a);
-        if (sameName(m, "Version"))
+        if (sameName(m, "Version")) {
+            if (o->versionFails)
+                throw AutomationError("Version unavailable");
             return o->version;
+        }
         if (sameName(m, "Documents"))
             return obj(std::make_shared<WordSimple>(o, "Documents", false));
         if (sameName(m, "Options"))
             return obj(std::make_shared<WordSimple>(o, "Options", false));
         unknownMember(m);
     }
-    void put(std::string_view m, const Variant& v, Args a) override { logPut(m, v, a); }
     Variant call(std::string_view m, Args a) override {
         logCall(m, a);
         if (sameName(m, "Quit")) {

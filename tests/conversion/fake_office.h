@@ -33,6 +33,8 @@ struct FakeOffice {
     std::vector<FakeTable> tables;
     std::string version = "16.0";
     std::optional<std::string> openError;     // Documents.Open raises this
+    std::optional<std::string> visibleError;  // writing Visible raises this
+    bool versionFails = false;                // reading Version raises
     std::optional<std::string> saveError;     // SaveAs raises this
     std::optional<std::string> addBookError;  // Workbooks.Add raises this
     int defaultSheets = 3;

@@ -100,6 +100,25 @@ TEST_F(WordOleTest, ServerStartSequence) {
     EXPECT_TRUE(m_conv->FDoc.isNull());
 }
 
+TEST_F(WordOleTest, UnreadableVersionIsIgnoredFailingVisibilityFailsTheTaskOnly) {
+    test::FakeServers servers(m_office);
+    m_office->versionFails = true;
+    m_office->visibleError = "Cannot show the window";
+    set("AppVisible", "1");
+    try {
+        m_conv->OpenDocument(m_source);
+        ADD_FAILURE() << "no error";
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "Cannot show the window");
+    }
+    EXPECT_EQ(m_conv->FServerVersion, 0);
+    EXPECT_FALSE(m_conv->FApp.isNull());  // the server stays in use
+    set("AppVisible", "0");
+    m_conv->OpenDocument(m_source);
+    EXPECT_FALSE(m_conv->FDoc.isNull());
+    EXPECT_EQ(m_office->wordInstances, 1);
+}
+
 TEST_F(WordOleTest, FallsBackToWps) {
     test::FakeServers servers(m_office, "WPS.Application");
     m_conv->OpenDocument(m_source);
