@@ -487,6 +487,15 @@ void XmlParser::scanText(std::size_t from, std::size_t to) {
         m_handler.characters(m_text);
 }
 
+std::size_t XmlParser::findEnd(std::string_view token, std::string_view terminator, std::size_t from) {
+    // Where the previous chunk's search stopped, less what may be the start of the terminator.
+    if (m_resume > from + terminator.size())
+        from = m_resume - terminator.size();
+    const auto end = token.find(terminator, from);
+    m_resume = end == std::string_view::npos ? token.size() : 0;
+    return end;
+}
+
 bool XmlParser::scanTag(std::size_t& at, bool last) {
     const char* b = m_buffer.data();
     const std::size_t n = m_buffer.size();
@@ -519,7 +528,7 @@ bool XmlParser::scanTag(std::size_t& at, bool last) {
     }
     const std::string_view rest(b + at, n - at);
     if (c == '?') {
-        const auto end = rest.find("?>", 2);
+        const auto end = findEnd(rest, "?>", 2);
         if (end == std::string_view::npos)
             return incomplete();
         at += end + 2;
@@ -529,14 +538,14 @@ bool XmlParser::scanTag(std::size_t& at, bool last) {
         if (rest.size() < 9 && !last)
             return false;
         if (rest.substr(0, 4) == "<!--") {
-            const auto end = rest.find("-->", 4);
+            const auto end = findEnd(rest, "-->", 4);
             if (end == std::string_view::npos)
                 return incomplete();
             at += end + 3;
             return true;
         }
         if (rest.substr(0, 9) == "<![CDATA[") {
-            const auto end = rest.find("]]>", 9);
+            const auto end = findEnd(rest, "]]>", 9);
             if (end == std::string_view::npos)
                 return incomplete();
             if (m_openStarts.empty())
@@ -554,8 +563,13 @@ bool XmlParser::scanTag(std::size_t& at, bool last) {
     }
 
     // A start tag: find its end outside quoted values.
+    // A tag that did not end in the previous chunk is searched on from where that search stopped.
     std::size_t i = at + 1;
     char quote = 0;
+    if (at == 0 && m_resume > 1) {
+        i = m_resume;
+        quote = m_resumeQuote;
+    }
     for (; i < n; ++i) {
         const char ch = b[i];
         if (!kTagSpecial[static_cast<unsigned char>(ch)])
@@ -571,8 +585,12 @@ bool XmlParser::scanTag(std::size_t& at, bool last) {
             quote = ch;
         }
     }
-    if (i == n)
+    if (i == n) {
+        m_resume = i - at;
+        m_resumeQuote = quote;
         return incomplete();
+    }
+    m_resume = 0;
 
     m_scratch.clear();
     m_attOffsets.clear();

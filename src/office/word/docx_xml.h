@@ -81,6 +81,7 @@ class XmlParser {
     void choose(bool last);
     void scan(bool last);
     bool scanTag(std::size_t& at, bool last);
+    std::size_t findEnd(std::string_view token, std::string_view terminator, std::size_t from);
     void scanText(std::size_t from, std::size_t to);
     void validateUtf8(std::string_view bytes);
     [[noreturn]] void malformed(const char* what, std::size_t at) const;
@@ -110,6 +111,9 @@ class XmlParser {
     std::vector<const char*> m_attPointers;
     std::string m_text;
     bool m_rootSeen = false;
+    // How far the token at the start of m_buffer was searched for its end without finding it.
+    std::size_t m_resume = 0;
+    char m_resumeQuote = 0;
     std::uint32_t m_utf8Code = 0;  // the UTF-8 sequence being validated across chunks
     std::uint32_t m_utf8Minimum = 0;
     int m_utf8Pending = 0;
