@@ -366,12 +366,19 @@ class DocParser {
 
     void character(char16_t c, std::uint32_t fc, std::uint32_t width, const doc::Piece& piece) {
         if (fc < m_paragraphStart || fc >= m_paragraphEnd) {
-            const auto lookup = m_pages.find(fc, width);
-            m_paragraphStart = lookup.fcStart;
-            m_paragraphEnd = lookup.fcEnd > lookup.fcStart ? lookup.fcEnd : fc + width;
-            m_paragraphStyle = lookup.istd;
+            m_paragraphRun = m_pages.find(fc, width);
+            m_paragraphStart = m_paragraphRun.fcStart;
+            m_paragraphEnd =
+                m_paragraphRun.fcEnd > m_paragraphRun.fcStart ? m_paragraphRun.fcEnd : fc + width;
+            m_paragraphStyle = m_paragraphRun.istd;
             m_runEnd = 0;
         }
+        // The paragraph run holding fc, as the mark at fc sees it.
+        const auto here = [&] {
+            auto lookup = m_paragraphRun;
+            lookup.endsRun = lookup.fcEnd > lookup.fcStart && std::uint64_t{fc} + width == lookup.fcEnd;
+            return lookup;
+        };
         if (fc < m_runStart || fc >= m_runEnd) {
             const auto run = m_chars.find(fc);
             m_runStart = run.fcStart;
@@ -400,13 +407,13 @@ class DocParser {
         }
         switch (c) {
             case 0x0D:
-                paragraphEnd(c, m_pages.find(fc, width), piece);
+                paragraphEnd(c, here(), piece);
                 return;
             case 0x07:
             case 0x0C: {
                 // A cell mark or section mark counts only where its paragraph ends;
                 // elsewhere 0x07 is a stray character and 0x0C a page break.
-                const auto lookup = m_pages.find(fc, width);
+                const auto lookup = here();
                 if (lookup.endsRun)
                     paragraphEnd(c, lookup, piece);
                 else if (c == 0x0C)
@@ -621,6 +628,7 @@ class DocParser {
     std::uint32_t m_paragraphStart = 0;
     std::uint32_t m_paragraphEnd = 0;
     std::uint16_t m_paragraphStyle = 0;
+    doc::ParagraphPages::Lookup m_paragraphRun;  // the paragraph run of the current character
 
     CharProps m_pieceChars;
     CharProps m_runChars;
