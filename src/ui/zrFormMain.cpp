@@ -104,8 +104,12 @@ TzrFrmMain::TzrFrmMain(TzrProject& Project, TzrLinkOpener OpenLink, QWidget* par
     // Row requests reach the UI thread as one queued call per burst.
     QPointer<TzrFrmMain> self(this);
     FRowQueue = std::make_shared<TzrRowQueue>([self] {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app) {
+            return;
+        }
         QMetaObject::invokeMethod(
-            qApp,
+            app,
             [self] {
                 if (self) {
                     self->FlushRows();
