@@ -1,4 +1,5 @@
 #include "office/container/cfb_reader.h"
+#include "platform/unicode.h"
 
 #include <algorithm>
 #include <array>
@@ -42,36 +43,6 @@ bool sameName(const std::u16string& a, const std::u16string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
                return foldCase(x) == foldCase(y);
            });
-}
-
-// Entry names are short; the path components are decoded from UTF-8 into UTF-16.
-std::u16string toUtf16(std::string_view s) {
-    std::u16string out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        char32_t cp = c;
-        std::size_t len = 1;
-        if (c >= 0xF0 && i + 3 < s.size()) {
-            cp = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) |
-                 (s[i + 3] & 0x3Fu);
-            len = 4;
-        } else if (c >= 0xE0 && i + 2 < s.size()) {
-            cp = ((c & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
-            len = 3;
-        } else if (c >= 0xC0 && i + 1 < s.size()) {
-            cp = ((c & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu);
-            len = 2;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-        i += len;
-    }
-    return out;
 }
 
 }  // namespace
@@ -279,7 +250,7 @@ std::optional<std::uint32_t> CompoundFileReader::find(std::string_view path) con
             continue;
         if (m_entries[current].type == kTypeStream)
             return std::nullopt;
-        const auto next = findChild(current, toUtf16(part));
+        const auto next = findChild(current, platform::Utf8ToUtf16(part));
         if (!next)
             return std::nullopt;
         current = *next;

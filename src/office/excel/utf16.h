@@ -5,12 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/unicode.h"
+
 namespace vantile::office::excel {
 
-// Invalid UTF-8 sequences become U+FFFD, one per offending byte.
-std::u16string Utf8ToUtf16(std::string_view text);
-// Unpaired surrogates become U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view text);
+using platform::Utf16ToUtf8;
+using platform::Utf8ToUtf16;
 
 // Upper-cases a UTF-16 unit for name comparisons without regard to case
 // (ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic letters).

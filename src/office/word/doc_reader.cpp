@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "office/word/doc_format.h"
+#include "platform/unicode.h"
 
 namespace vantile::office::word {
 namespace {
@@ -53,24 +54,6 @@ std::int32_t i32(Bytes b) {
 
 std::int16_t i16(Bytes b, std::size_t at) {
     return static_cast<std::int16_t>(b[at] | (b[at + 1] << 8));
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 struct CellDef {
@@ -456,7 +439,7 @@ class DocParser {
                 m_paragraph.push_back('-');
             return;
         }
-        appendUtf8(m_paragraph, c);
+        platform::AppendUtf8(m_paragraph, c);
     }
 
     // Property lists may be shared by any number of paragraphs and rows; a bound on the

@@ -9,6 +9,7 @@
 
 #include "office/word/docx_reader.h"
 #include "office/word/docx_xml.h"
+#include "platform/unicode.h"
 
 namespace vantile::office::word::docx {
 namespace {
@@ -252,24 +253,6 @@ std::optional<std::uint64_t> parseUnsigned(const char* value) {
 
 std::uint32_t clampColumns(std::uint64_t n) {
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(n, kMaxColumns));
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 std::optional<std::uint32_t> twips(const char* value) {
@@ -551,7 +534,7 @@ class MainDocumentReader final : public XmlHandler {
         if (cp < 0x20 || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
             return;
         std::string utf8;
-        appendUtf8(utf8, cp);
+        platform::AppendUtf8(utf8, cp);
         emit(utf8);
     }
 

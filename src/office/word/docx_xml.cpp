@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "office/word/document.h"
+#include "platform/unicode.h"
 
 namespace vantile::office::word::docx {
 namespace {
@@ -294,24 +295,6 @@ constexpr std::array<bool, 256> table(std::string_view chars) {
 constexpr auto kTagSpecial = table("<>\"'");
 constexpr auto kValueSpecial = table("&\r\n\t");
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 bool isXmlChar(std::uint32_t cp) {
     if (cp < 0x20)
         return cp == 0x09 || cp == 0x0A || cp == 0x0D;
@@ -342,7 +325,7 @@ const char* decodeReference(const char* q, const char* end, std::string& out) {
             std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
         if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size() || !isXmlChar(cp))
             return nullptr;
-        appendUtf8(out, cp);
+        platform::AppendUtf8(out, cp);
     } else {
         return nullptr;
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "office/word/word_application.h"
+#include "platform/unicode.h"
 #include "support/test_support.h"
 
 namespace vantile::office::word {
@@ -62,23 +63,6 @@ class JsonParser {
             throw std::runtime_error(std::string("JSON: expected ") + c);
         ++m_i;
     }
-    static void utf8(std::string& out, unsigned cp) {
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
     unsigned hex4() {
         if (m_i + 4 > m_s.size())
             throw std::runtime_error("JSON escape");
@@ -118,7 +102,7 @@ class JsonParser {
                         m_i += 2;
                         cp = 0x10000 + ((cp - 0xD800) << 10) + (hex4() - 0xDC00);
                     }
-                    utf8(out, cp);
+                    platform::AppendUtf8(out, cp);
                     break;
                 }
                 default:
