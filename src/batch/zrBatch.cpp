@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "batch/zrMatch.h"
+#include "platform/ascii.h"
 
 namespace vantile {
 
@@ -13,21 +14,6 @@ std::atomic<bool> SkipOwnerFiles{false};
 bool TzrMatchBase::IsMatch(const std::string&, const std::string&) {
     return true;
 }
-
-namespace {
-
-bool sameTextIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 TzrBatch::TzrBatch() = default;
 
@@ -79,7 +65,7 @@ void TzrBatch::AddError(const std::string& Text) {
     std::lock_guard lock(FLock);
     ++FErrorCount;
     for (const auto& t : FErrorTexts)
-        if (sameTextIgnoringCase(t, Text))
+        if (platform::SameTextIgnoringCase(t, Text))
             return;
     FErrorTexts.push_back(Text);
 }

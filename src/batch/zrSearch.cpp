@@ -2,6 +2,7 @@
 // the search thread and the files given one by one.
 
 #include "batch/zrBatch.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/listing.h"
 #include "platform/regex.h"
@@ -10,23 +11,13 @@
 namespace vantile {
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // File managers escape blanks and non-ASCII letters in the URLs they hand over.
 std::string percentDecode(const std::string& s) {
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '%' && i + 2 < s.size()) {
-            const int hi = hexValue(s[i + 1]), lo = hexValue(s[i + 2]);
+            const int hi = platform::HexDigitValue(s[i + 1]), lo = platform::HexDigitValue(s[i + 2]);
             if (hi >= 0 && lo >= 0) {
                 out += static_cast<char>(hi * 16 + lo);
                 i += 2;

@@ -1,22 +1,12 @@
 // Target paths and the treatment of the source after a successful conversion.
 
 #include "conversion/zrConvertor.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "project/zrProject.h"
 
 namespace vantile {
 namespace {
-
-bool sameTextIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
-}
 
 std::string extensionOf(const std::string& path) {
     const std::string name = platform::ExtractFileName(path);
@@ -49,7 +39,8 @@ std::string TzrConvertor::MakeTarget(TzrBatch* Batch, TzrNode* Node) {
             target = platform::ChangeFileExt(target, ext);
         } else {
             const std::string own = extensionOf(target);
-            if (sameTextIgnoringCase(own, alt) || (!macro.empty() && sameTextIgnoringCase(own, macro)))
+            if (platform::SameTextIgnoringCase(own, alt) ||
+                (!macro.empty() && platform::SameTextIgnoringCase(own, macro)))
                 target = platform::ChangeFileExt(target, ext);
             else if (Project->MacroEnabled() && IsMacroEnabled())
                 target = platform::ChangeFileExt(target, macro);

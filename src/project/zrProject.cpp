@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/text_file.h"
 
@@ -34,16 +35,6 @@ std::ptrdiff_t IndexOfName(const std::vector<std::string>& lines, const std::str
     return -1;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool TryReadInt(const std::string& s, int& result) {
     std::size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
@@ -66,7 +57,7 @@ bool TryReadInt(const std::string& s, int& result) {
     // decimal must fit the signed range.
     const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 2147483648ull : 2147483647ull);
     for (; i < s.size(); ++i) {
-        const int d = hex ? HexDigit(s[i]) : (s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : -1);
+        const int d = hex ? platform::HexDigitValue(s[i]) : (s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : -1);
         if (d < 0)
             return false;
         value = value * (hex ? 16 : 10) + static_cast<unsigned>(d);

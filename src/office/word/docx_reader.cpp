@@ -9,6 +9,7 @@
 #include "office/container/zip_reader.h"
 #include "office/word/docx_tables.h"
 #include "office/word/docx_xml.h"
+#include "platform/ascii.h"
 
 namespace vantile::office::word {
 namespace {
@@ -122,22 +123,14 @@ void parsePart(const ZipArchive& zip, const ZipEntry& entry, docx::XmlHandler& h
     parser.finish();
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string percentDecoded(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2])));
+        if (s[i] == '%' && i + 2 < s.size() && platform::HexDigitValue(s[i + 1]) >= 0 &&
+            platform::HexDigitValue(s[i + 2]) >= 0) {
+            out.push_back(static_cast<char>(platform::HexDigitValue(s[i + 1]) * 16 +
+                                            platform::HexDigitValue(s[i + 2])));
             i += 2;
         } else {
             out.push_back(s[i]);
