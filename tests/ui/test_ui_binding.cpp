@@ -2,7 +2,6 @@
 // filters of the pickers.
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -25,7 +24,6 @@ class TestBinding : public QObject {
     void projectOptionsAndControls();
     void olderKeysAreReadOnceAndDropped();
     void nameFilters();
-    void qtPickers();
 };
 
 void TestBinding::propertiesAreFoundWithoutRegardToCase() {
@@ -166,71 +164,6 @@ void TestBinding::nameFilters() {
              (QStringList{QStringLiteral("Gridfall Project (*.batch-vantile)"),
                           QStringLiteral("Log File (*.log)")}));
     QCOMPARE(QtNameFilters(""), QStringList{QStringLiteral("All files (*)")});
-}
-
-namespace {
-
-// Runs Act on the next file dialog once it is shown.
-void OnNextDialog(std::function<void(QFileDialog*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog && dialog->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-}
-
-}  // namespace
-
-void TestBinding::qtPickers() {
-    test::TWindowEnv env;
-    const std::string folder = env.Dir() + "in";
-    const std::string doc = env.Write("in/a.docx");
-    TzrPickersQt pickers;
-
-    // The folder picker opens with the starting folder selected; confirming keeps it.
-    QStringList preselected;
-    OnNextDialog([&preselected](QFileDialog* d) {
-        preselected = d->selectedFiles();
-        QMetaObject::invokeMethod(d, "accept");
-    });
-    std::string result;
-    pickers.SelectFolder(folder + "/", result);
-    QCOMPARE(preselected.value(0), QString::fromStdString(folder));
-    QCOMPARE(result, folder);
-    // Cancelled: the starting folder comes back; an empty start stays empty.
-    OnNextDialog([](QFileDialog* d) { d->reject(); });
-    pickers.SelectFolder("", result);
-    QCOMPARE(result, std::string());
-
-    // Files: a mask as the starting name opens its folder; one chosen file comes with CR LF.
-    QString opened;
-    OnNextDialog([&opened, &doc](QFileDialog* d) {
-        opened = d->directory().absolutePath();
-        d->selectFile(QString::fromStdString(doc));
-        QMetaObject::invokeMethod(d, "accept");
-    });
-    std::string name = folder + "/*.doc?";
-    QVERIFY(pickers.SelectFiles("Word Document (*.doc;*.docx)|*.doc;*.docx", name, true));
-    QCOMPARE(opened, QString::fromStdString(folder));
-    QCOMPARE(name, doc + "\r\n");
-    OnNextDialog([](QFileDialog* d) { d->reject(); });
-    QVERIFY(!pickers.SelectFiles("Word Document (*.doc;*.docx)|*.doc;*.docx", name, false));
-    QCOMPARE(name, doc + "\r\n");
-
-    // Save: the default extension is added.
-    OnNextDialog([&folder](QFileDialog* d) {
-        d->selectFile(QString::fromStdString(folder + "/list"));
-        QMetaObject::invokeMethod(d, "accept");
-    });
-    std::string saved;
-    QVERIFY(pickers.SelectSaveFile("Log File|*.log", ".log", saved));
-    QCOMPARE(saved, folder + "/list.log");
 }
 
 QTEST_MAIN(TestBinding)
