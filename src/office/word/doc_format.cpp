@@ -1,6 +1,7 @@
 #include "office/word/doc_format.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace vantile::office::word::doc {
 namespace {
@@ -20,6 +21,31 @@ std::uint32_t u32(Bytes b, std::size_t at) {
 
 bool fits(std::size_t size, std::uint64_t offset, std::uint64_t length) {
     return offset <= size && length <= size - offset;
+}
+
+// The run of a formatted disk page that holds fc: its index and its fc range.
+// A page holds `count` run starts followed by one end.
+struct FkpRun {
+    std::size_t index = 0;
+    std::uint32_t fcStart = 0;
+    std::uint32_t fcEnd = 0;
+};
+
+std::optional<FkpRun> findFkpRun(Bytes page, std::size_t count, std::uint32_t fc) {
+    // The last run start not after fc.
+    std::size_t lo = 0;
+    std::size_t hi = count;
+    while (hi - lo > 1) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (u32(page, 4 * mid) <= fc)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    FkpRun run{lo, u32(page, 4 * lo), u32(page, 4 * (lo + 1))};
+    if (fc < run.fcStart || fc >= run.fcEnd)
+        return std::nullopt;
+    return run;
 }
 
 }  // namespace
@@ -234,24 +260,13 @@ ParagraphPages::Lookup ParagraphPages::find(std::uint32_t fc, std::uint32_t widt
     const std::size_t bxAt = 4 * (cpara + 1);
     if (cpara == 0 || bxAt + 13 * cpara > kFkpSize - 1)
         return result;
-    // The last run start not after fc.
-    std::size_t lo = 0;
-    std::size_t hi = cpara;
-    while (hi - lo > 1) {
-        const std::size_t mid = (lo + hi) / 2;
-        if (u32(page, 4 * mid) <= fc)
-            lo = mid;
-        else
-            hi = mid;
-    }
-    const std::uint32_t runStart = u32(page, 4 * lo);
-    const std::uint32_t runEnd = u32(page, 4 * (lo + 1));
-    if (fc < runStart || fc >= runEnd)
+    const auto found = findFkpRun(page, cpara, fc);
+    if (!found)
         return result;
-    result.endsRun = std::uint64_t{fc} + width == runEnd;
-    result.fcStart = runStart;
-    result.fcEnd = runEnd;
-    const std::size_t offset = 2 * std::size_t{page[bxAt + 13 * lo]};
+    result.endsRun = std::uint64_t{fc} + width == found->fcEnd;
+    result.fcStart = found->fcStart;
+    result.fcEnd = found->fcEnd;
+    const std::size_t offset = 2 * std::size_t{page[bxAt + 13 * found->index]};
     if (offset == 0 || offset + 1 >= kFkpSize - 1)
         return result;
     std::size_t start = offset + 1;
@@ -382,22 +397,12 @@ CharacterPages::Run CharacterPages::find(std::uint32_t fc) const {
     const std::size_t offsetsAt = 4 * (crun + 1);
     if (crun == 0 || offsetsAt + crun > kFkpSize - 1)
         return run;
-    std::size_t lo = 0;
-    std::size_t hi = crun;
-    while (hi - lo > 1) {
-        const std::size_t mid = (lo + hi) / 2;
-        if (u32(page, 4 * mid) <= fc)
-            lo = mid;
-        else
-            hi = mid;
-    }
-    const std::uint32_t start = u32(page, 4 * lo);
-    const std::uint32_t end = u32(page, 4 * (lo + 1));
-    if (fc < start || fc >= end)
+    const auto found = findFkpRun(page, crun, fc);
+    if (!found)
         return run;
-    run.fcStart = start;
-    run.fcEnd = end;
-    const std::size_t offset = 2 * std::size_t{page[offsetsAt + lo]};
+    run.fcStart = found->fcStart;
+    run.fcEnd = found->fcEnd;
+    const std::size_t offset = 2 * std::size_t{page[offsetsAt + found->index]};
     if (offset == 0 || offset >= kFkpSize - 1)
         return run;
     const std::size_t length = std::min<std::size_t>(page[offset], kFkpSize - 1 - (offset + 1));
