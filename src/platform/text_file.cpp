@@ -147,7 +147,13 @@ std::vector<std::string> SplitLines(const std::string& Text) {
 }
 
 std::string JoinLines(const std::vector<std::string>& Lines) {
+    // Sized once: a long result list is written at the end of a run, when doubling
+    // growth would hold several copies of it at once.
+    std::size_t size = 0;
+    for (const auto& line : Lines)
+        size += line.size() + 2;
     std::string text;
+    text.reserve(size);
     for (const auto& line : Lines) {
         text += line;
         text += "\r\n";

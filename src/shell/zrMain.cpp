@@ -99,8 +99,12 @@ void TzrMain::Report() {
             Info->OpenLink("", "err&e=" + escaped, "");
     }
     const std::string logFile = Project->GetValue("LogFile");
-    if (!logFile.empty())
-        platform::WriteTextLines(logFile, Log());
+    if (!logFile.empty()) {
+        // Written from the list itself: every converter has ended, and a copy would
+        // double the memory a long run needs at its end.
+        std::lock_guard lock(FLogLock);
+        platform::WriteTextLines(logFile, FLog);
+    }
 }
 
 }  // namespace vantile
