@@ -23,6 +23,24 @@ bool fits(std::size_t size, std::uint64_t offset, std::uint64_t length) {
     return offset <= size && length <= size - offset;
 }
 
+// The formatted disk page whose run range starts at or before fc, from a bin
+// table's starts and page numbers. A page that is missing or lies outside the
+// stream leaves its text without properties, as other readers do, instead of
+// failing the whole document.
+std::optional<Bytes> findFkpPage(Bytes wordDocument, const std::vector<std::uint32_t>& fcs,
+                                 const std::vector<std::uint32_t>& pages, std::uint32_t fc) {
+    const auto it = std::upper_bound(fcs.begin(), fcs.end(), fc);
+    if (it == fcs.begin())
+        return std::nullopt;
+    const auto j = static_cast<std::size_t>(it - fcs.begin()) - 1;
+    if (j >= pages.size())
+        return std::nullopt;
+    const std::uint64_t pageAt = std::uint64_t{pages[j]} * kFkpSize;
+    if (!fits(wordDocument.size(), pageAt, kFkpSize))
+        return std::nullopt;
+    return wordDocument.subspan(static_cast<std::size_t>(pageAt), kFkpSize);
+}
+
 // The run of a formatted disk page that holds fc: its index and its fc range.
 // A page holds `count` run starts followed by one end.
 struct FkpRun {
@@ -242,20 +260,10 @@ ParagraphPages::ParagraphPages(Bytes wordDocument, Bytes table, FcLcb bte) : m_w
 
 ParagraphPages::Lookup ParagraphPages::find(std::uint32_t fc, std::uint32_t width) const {
     Lookup result;
-    if (m_pages.empty())
+    const auto located = findFkpPage(m_wordDocument, m_fcs, m_pages, fc);
+    if (!located)
         return result;
-    const auto it = std::upper_bound(m_fcs.begin(), m_fcs.end(), fc);
-    if (it == m_fcs.begin())
-        return result;
-    const auto j = static_cast<std::size_t>(it - m_fcs.begin()) - 1;
-    if (j >= m_pages.size())
-        return result;
-    const std::uint64_t pageAt = std::uint64_t{m_pages[j]} * kFkpSize;
-    // A page that is missing or malformed leaves its paragraphs without
-    // properties, as other readers do, instead of failing the whole document.
-    if (!fits(m_wordDocument.size(), pageAt, kFkpSize))
-        return result;
-    const Bytes page = m_wordDocument.subspan(static_cast<std::size_t>(pageAt), kFkpSize);
+    const Bytes page = *located;
     const std::size_t cpara = page[kFkpSize - 1];
     const std::size_t bxAt = 4 * (cpara + 1);
     if (cpara == 0 || bxAt + 13 * cpara > kFkpSize - 1)
@@ -383,16 +391,10 @@ CharacterPages::CharacterPages(Bytes wordDocument, Bytes table, FcLcb bte) : m_w
 CharacterPages::Run CharacterPages::find(std::uint32_t fc) const {
     Run run;
     run.fcStart = run.fcEnd = fc;
-    const auto it = std::upper_bound(m_fcs.begin(), m_fcs.end(), fc);
-    if (it == m_fcs.begin())
+    const auto located = findFkpPage(m_wordDocument, m_fcs, m_pages, fc);
+    if (!located)
         return run;
-    const auto j = static_cast<std::size_t>(it - m_fcs.begin()) - 1;
-    if (j >= m_pages.size())
-        return run;
-    const std::uint64_t pageAt = std::uint64_t{m_pages[j]} * kFkpSize;
-    if (!fits(m_wordDocument.size(), pageAt, kFkpSize))
-        return run;
-    const Bytes page = m_wordDocument.subspan(static_cast<std::size_t>(pageAt), kFkpSize);
+    const Bytes page = *located;
     const std::size_t crun = page[kFkpSize - 1];
     const std::size_t offsetsAt = 4 * (crun + 1);
     if (crun == 0 || offsetsAt + crun > kFkpSize - 1)
